@@ -1,0 +1,51 @@
+// sample_bank.h -- the 48 notes of the instrument: six recordings, each at frets 0 to 7.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int StringCount = 6;
+inline constexpr int FretCount = 8;
+inline constexpr int SampleCount = StringCount * FretCount;
+
+// A sample file's image as loaded, kept whole for the run. pcm and pcmSize are the stretch of
+// it that holds sound: the data chunk of a RIFF/WAVE file, the whole image of a raw one.
+struct WaveImage {
+    unsigned char* data;
+    uint32_t size;
+    const unsigned char* pcm;
+    uint32_t pcmSize;
+};
+
+// A note: signed 16-bit little-endian mono samples at 22050 Hz, and its length in bytes. The
+// buffer is as large as its string's image; only the first length bytes are played.
+struct Sample {
+    int16_t* data;
+    uint32_t length;
+};
+
+// Entry i is the image of "<i + 1>.wav", the recording of string i.
+extern WaveImage SourceWave[StringCount];
+// Entry string * 8 + fret. The entries never move once built: the strings keep pointers to them.
+extern Sample SampleBank[SampleCount];
+
+// How much shorter (and so how many semitones higher) the note of each fret is.
+extern const float SemitoneFactor[FretCount];
+// Samples over which each string's notes fade out to silence: 40000 - 3000 * string.
+inline constexpr int32_t FadeLength[StringCount] = {40000, 37000, 34000, 31000, 28000, 25000};
+
+// Loads 1.wav to 6.wav and builds all 48 notes. 1 on success; 0 at the first file that cannot
+// be loaded (the later ones are not tried and no note is built).
+int buildSampleBank();
+
+// Writes the note of `source` (length bytes, little-endian, any alignment) played 1 / factor
+// times faster into dest, by linear interpolation in single precision; returns its length in
+// bytes. factor is below 1, so the note is never longer than the source; dest holds as much.
+uint32_t resample(int16_t* dest, const unsigned char* source, float factor, uint32_t length);
+
+// Fades the note (length bytes) linearly out over FadeLength[string] samples and cuts it there;
+// returns its new length in bytes.
+uint32_t fadeOut(int16_t* samples, uint32_t length, int string);
+
+// Gives back every note and image and empties both tables. The program never calls it; tests
+// and benchmarks that build the bank again do.
+void releaseSampleBank();

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds Fretstrummer and runs the whole test suite twice: plain, then under AddressSanitizer
+# with UndefinedBehaviorSanitizer. Installs the Debian packages it needs first. Exits non-zero
+# on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+if ((${#missing[@]})); then
+  echo "Installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+suite() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -Wno-dev "$@" >/dev/null
+  cmake --build "$dir"
+  ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+}
+
+echo "== plain build"
+suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+suite build-asan -DCMAKE_BUILD_TYPE=Debug -DFRETSTRUMMER_SANITIZE=address,undefined

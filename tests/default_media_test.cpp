@@ -1,0 +1,162 @@
+// The default Media folder written by the build: real WAV notes in tune, pictures of the exact
+// sizes, the same bytes every time, and a bank built from them.
+#include "assets/sample_bank.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+namespace fs = std::filesystem;
+
+static const fs::path DefaultMedia = FRETSTRUMMER_MEDIA_DIR;
+
+static uint32_t le32(const Bytes& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+static int le16(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8; }
+
+static std::vector<int16_t> wavSamples(const Bytes& file) {
+    std::vector<int16_t> samples((file.size() - 44) / 2);
+    for (size_t i = 0; i < samples.size(); i++) samples[i] = int16_t(le16(file, 44 + 2 * i));
+    return samples;
+}
+
+// The fundamental, from the peak of the normalised autocorrelation near the expected period.
+static double fundamental(const std::vector<int16_t>& s, double expected) {
+    const size_t start = 2205, window = 4096;
+    int low = int(22050 / expected * 0.8), high = int(22050 / expected * 1.25);
+    std::vector<double> r(high + 2);
+    for (int lag = low - 1; lag <= high + 1; lag++) {
+        double sum = 0, e0 = 0, e1 = 0;
+        for (size_t i = start; i < start + window; i++) {
+            sum += double(s[i]) * s[i + lag];
+            e0 += double(s[i]) * s[i];
+            e1 += double(s[i + lag]) * s[i + lag];
+        }
+        r[lag] = sum / std::sqrt(e0 * e1);
+    }
+    int best = low;
+    for (int lag = low; lag <= high; lag++)
+        if (r[lag] > r[best]) best = lag;
+    double shift = 0.5 * (r[best - 1] - r[best + 1]) / (r[best - 1] - 2 * r[best] + r[best + 1]);
+    return 22050 / (best + shift);
+}
+
+static double rms(const std::vector<int16_t>& s, size_t from, size_t count) {
+    double sum = 0;
+    for (size_t i = from; i < from + count; i++) sum += double(s[i]) * s[i];
+    return std::sqrt(sum / count);
+}
+
+TEST(DefaultMedia, NotesArePluckedStringsInStandardTuning) {
+    const double tuning[6] = {82.41, 110.00, 146.83, 196.00, 246.94, 329.63};
+    for (int i = 0; i < 6; i++) {
+        SCOPED_TRACE(std::to_string(i + 1) + ".wav");
+        Bytes file = readBytes(DefaultMedia / (std::to_string(i + 1) + ".wav"));
+        ASSERT_GT(file.size(), 44u);
+        EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
+        EXPECT_EQ(le32(file, 4), file.size() - 8);
+        EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "WAVEfmt ");
+        EXPECT_EQ(le32(file, 16), 16u);
+        EXPECT_EQ(le16(file, 20), 1);     // PCM
+        EXPECT_EQ(le16(file, 22), 1);     // mono
+        EXPECT_EQ(le32(file, 24), 22050u);
+        EXPECT_EQ(le32(file, 28), 44100u);
+        EXPECT_EQ(le16(file, 32), 2);
+        EXPECT_EQ(le16(file, 34), 16);
+        EXPECT_EQ(std::string(file.begin() + 36, file.begin() + 40), "data");
+        EXPECT_EQ(le32(file, 40), file.size() - 44);
+
+        std::vector<int16_t> s = wavSamples(file);
+        EXPECT_GT(s.size(), size_t(40000 - 3000 * i));
+        int peak = 0;
+        double sum = 0;
+        for (int16_t v : s) {
+            peak = std::max(peak, std::abs(int(v)));
+            sum += v;
+        }
+        EXPECT_LT(peak, 29204);          // below -1 dBFS
+        EXPECT_GT(peak, 16384);          // and not timid: above -6 dBFS
+        EXPECT_LT(std::fabs(sum / s.size()), 8.0); // no DC offset
+        EXPECT_NEAR(fundamental(s, tuning[i]), tuning[i], tuning[i] * 0.003);
+        // Struck at once, then dying away.
+        EXPECT_GT(rms(s, 0, 441), 3000.0);
+        EXPECT_LT(rms(s, 22050, 2205), rms(s, 0, 2205) * 0.5);
+    }
+}
+
+TEST(DefaultMedia, BitmapsHaveExactlyTheHeadersAndSizesOfTheTable) {
+    struct Picture {
+        const char* name;
+        int width, height;
+    } pictures[] = {
+        {"String1.bmp", 5, 320},   {"String2.bmp", 4, 320}, {"String3.bmp", 3, 320},
+        {"String4.bmp", 2, 320},   {"String5.bmp", 2, 320}, {"String6.bmp", 1, 320},
+        {"Background.bmp", 240, 320}, {"Lad.bmp", 40, 40},  {"LadSpot.bmp", 40, 40},
+        {"ExitButton.bmp", 5, 5},  {"ResetButton.bmp", 141, 5},
+    };
+    for (const Picture& p : pictures) {
+        SCOPED_TRACE(p.name);
+        Bytes file = readBytes(DefaultMedia / p.name);
+        uint32_t row = (3 * p.width + 3) / 4 * 4;
+        ASSERT_EQ(file.size(), 54 + row * p.height);
+        EXPECT_EQ(file[0], 'B');
+        EXPECT_EQ(file[1], 'M');
+        EXPECT_EQ(le32(file, 2), file.size());
+        EXPECT_EQ(le32(file, 10), 54u);
+        EXPECT_EQ(le32(file, 14), 40u);
+        EXPECT_EQ(le32(file, 18), uint32_t(p.width));
+        EXPECT_EQ(le32(file, 22), uint32_t(p.height)); // positive: bottom-up
+        EXPECT_EQ(le16(file, 26), 1);
+        EXPECT_EQ(le16(file, 28), 24);
+        EXPECT_EQ(le32(file, 30), 0u);
+        for (int y = 0; y < p.height; y++)
+            for (uint32_t pad = 3 * p.width; pad < row; pad++)
+                ASSERT_EQ(file[54 + y * row + pad], 0);
+    }
+    Bytes lad = readBytes(DefaultMedia / "Lad.bmp"), spot = readBytes(DefaultMedia / "LadSpot.bmp");
+    EXPECT_NE(lad, spot);
+}
+
+TEST(DefaultMedia, IsWrittenTheSameEveryTime) {
+    fs::path again = fs::temp_directory_path() / ("fretstrummer-media-" + std::to_string(std::random_device{}()));
+    fs::create_directories(again);
+    std::string command = std::string(MAKE_MEDIA_PATH) + " '" + again.string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(DefaultMedia)) {
+        EXPECT_EQ(readBytes(entry.path()), readBytes(again / entry.path().filename()))
+            << entry.path();
+        files++;
+    }
+    EXPECT_EQ(files, 17);
+    fs::remove_all(again);
+}
+
+TEST(DefaultMedia, BuildsTheWholeBankWithoutPlayingTheHeader) {
+    MediaFolder folder;
+    for (int n = 1; n <= 6; n++) {
+        std::string name = std::to_string(n) + ".wav";
+        fs::copy_file(DefaultMedia / name, folder.media / name);
+    }
+    ASSERT_EQ(buildSampleBank(), 1);
+    for (int string = 0; string < StringCount; string++) {
+        std::vector<int16_t> data = wavSamples(readBytes(DefaultMedia / (std::to_string(string + 1) + ".wav")));
+        int32_t fade = FadeLength[string];
+        const Sample& open = SampleBank[string * FretCount];
+        ASSERT_EQ(open.length, uint32_t(2 * fade)) << string;
+        for (int k = 0; k < 200; k++)
+            ASSERT_EQ(open.data[k], data[k] * (fade - k) / fade) << string << " " << k;
+        for (int fret = 1; fret < FretCount; fret++) {
+            const Sample& s = SampleBank[string * FretCount + fret];
+            // Long enough that even the highest fret still fades to its very end.
+            EXPECT_EQ(s.length, uint32_t(2 * fade)) << string << "/" << fret;
+            EXPECT_EQ(s.data[0], data[0]);
+        }
+    }
+    releaseSampleBank();
+}

@@ -1,0 +1,246 @@
+// The 48 notes: resampling, fading, the bank's order, and what a sample file may hold.
+#include "assets/sample_bank.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+static std::vector<int> resampled(const std::vector<int16_t>& source, float factor,
+                                  size_t offset = 0) {
+    // A source at an odd address, as a data chunk can be, must read the same.
+    Bytes body = pcm(source);
+    Bytes bytes(offset + body.size());
+    std::memcpy(bytes.data() + offset, body.data(), body.size());
+    std::vector<int16_t> dest(source.size() + 1, 0x5A5A);
+    uint32_t length = resample(dest.data(), bytes.data() + offset, factor, uint32_t(body.size()));
+    EXPECT_EQ(dest[length / 2], 0x5A5A) << "wrote past the note";
+    return std::vector<int>(dest.begin(), dest.begin() + length / 2);
+}
+
+static std::vector<int> faded(std::vector<int16_t> samples, uint32_t length, int string) {
+    uint32_t result = fadeOut(samples.data(), length, string);
+    return std::vector<int>(samples.begin(), samples.begin() + result / 2);
+}
+
+TEST(Resample, InterpolatesLinearlyAndTruncatesTowardZero) {
+    EXPECT_EQ(resampled({0, 1000, 2000, 3000}, 0.66741f), (std::vector<int>{0, 1498, 2996}));
+    EXPECT_EQ(resampled({0, -1000, -2000, -3000}, 0.66741f, 1),
+              (std::vector<int>{0, -1498, -2996}));
+    // The last source sample interpolates with itself.
+    EXPECT_EQ(resampled({0, 1000, 2000}, 0.94387f), (std::vector<int>{0, 1059, 2000}));
+    // No whole sample: no note, and nothing written.
+    std::vector<int16_t> dest{0x5A5A};
+    const unsigned char oneByte[1] = {0x7F};
+    EXPECT_EQ(resample(dest.data(), oneByte, 0.7071f, 1), 0u);
+    EXPECT_EQ(dest[0], 0x5A5A);
+    EXPECT_EQ(resampled({-7}, 0.7071f), (std::vector<int>{-7}));
+}
+
+TEST(Resample, MatchesASinglePrecisionReferenceAtEveryFret) {
+    const std::vector<int16_t> source = {9677,   -12996, 18982,  -26440, -23274, -20431,
+                                         15163,  -25166, -4628,  -27854, -21503, 24070,
+                                         22042,  -23612, -1224,  -20879};
+    const std::vector<int> expected[8] = {
+        {},
+        {9677, -11094, 13579, -25875, -22597, -9847, 773, -16616, -15677, -24454, 5598, 22743,
+         -10537, -6304, -17587, -20879},
+        {9677, -9079, 7856, -25276, -21881, 1365, -14472, -7558, -27384, -16842, 23614, 6190,
+         -13096, -12862, -20879},
+        {9677, -6945, 1792, -24642, -21122, 13243, -22387, -12165, -24591, 10532, 22260, -21790,
+         -6542, -20879},
+        {9677, -4684, -4630, -23971, -19018, 3080, -13674, -23660, -17885, 23381, -5314, -4377,
+         -20879},
+        {9677, -2288, -11436, -23261, -8350, -12028, -4838, -25669, 9430, 21420, -15810, -14654},
+        {9677, 250, -18648, -22584, 2951, -23705, -15901, -22140, 23433, -11196, -4020, -20879},
+        {9677, 2939, -26288, -21866, 14925, -15068, -27621, 750, 22069, -12754, -20550},
+    };
+    for (int fret = 1; fret < FretCount; fret++)
+        EXPECT_EQ(resampled(source, SemitoneFactor[fret]), expected[fret]) << "fret " << fret;
+}
+
+static uint32_t fnv1a(const int16_t* samples, uint32_t length) {
+    uint32_t hash = 0x811c9dc5u;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(samples);
+    for (uint32_t i = 0; i < length; i++) hash = (hash ^ bytes[i]) * 0x01000193u;
+    return hash;
+}
+
+TEST(Resample, AccumulatesThePositionByRepeatedAddition) {
+    // On a ramp the output shows the position; recomputing it as k * step, or fusing
+    // frac * d + a, changes hundreds of these samples.
+    std::vector<int16_t> ramp(4000);
+    for (int k = 0; k < 4000; k++) ramp[k] = int16_t(8 * k);
+    Bytes source = pcm(ramp);
+    struct Case {
+        float factor;
+        uint32_t length;
+        uint32_t hash;
+    } cases[] = {
+        {0.94387f, 7552, 0xdb52a8c3u}, {0.89089f, 7128, 0xd271408cu},
+        {0.84089f, 6728, 0x43b56169u}, {0.7937f, 6350, 0x62a7c3bfu},
+        {0.74915f, 5994, 0xda0e7849u}, {0.7071f, 5658, 0xb93d4af0u},
+        {0.66741f, 5340, 0x3681a6bau},
+    };
+    std::vector<int16_t> dest(4000);
+    for (const Case& c : cases) {
+        uint32_t length = resample(dest.data(), source.data(), c.factor, 8000);
+        EXPECT_EQ(length, c.length) << c.factor;
+        EXPECT_EQ(fnv1a(dest.data(), length), c.hash) << c.factor;
+    }
+    resample(dest.data(), source.data(), 0.66741f, 8000);
+    EXPECT_EQ(dest[449], 5382);
+    EXPECT_EQ(dest[524], 6281);
+}
+
+TEST(FadeOut, FadesLinearlyOverTheStringsLengthAndCutsThere) {
+    EXPECT_EQ(faded({30000, 30000, 30000}, 6, 0), (std::vector<int>{30000, 29999, 29998}));
+    EXPECT_EQ(faded({-30000, -30000, -30000}, 6, 0),
+              (std::vector<int>{-30000, -29999, -29998}));
+    // The odd last byte belongs to no sample.
+    EXPECT_EQ(faded({1000, 1000, 1000, 1000}, 7, 0), (std::vector<int>{1000, 999, 999}));
+
+    for (int string = 0; string < StringCount; string++) {
+        int32_t fade = 40000 - 3000 * string;
+        std::vector<int> loud = faded(std::vector<int16_t>(45000, 32767), 90000, string);
+        ASSERT_EQ(loud.size(), size_t(fade)) << string;
+        EXPECT_EQ(loud.back(), 32767 / fade) << string;
+        std::vector<int> quiet = faded(std::vector<int16_t>(45000, -32768), 90000, string);
+        EXPECT_EQ(quiet.back(), -(32768 / fade)) << string;
+        EXPECT_EQ(quiet[fade / 2], -32768 * (fade - fade / 2) / fade) << string;
+    }
+    EXPECT_EQ(faded(std::vector<int16_t>(30000, 32767), 60000, 5).back(), 1);
+    // A note shorter than the fade keeps its length and is not silenced.
+    std::vector<int> shortNote = faded(std::vector<int16_t>(100, 20000), 200, 5);
+    ASSERT_EQ(shortNote.size(), 100u);
+    EXPECT_EQ(shortNote.back(), 20000 * (25000 - 99) / 25000);
+}
+
+// Frees the bank whatever a test did.
+struct BankTest : ::testing::Test {
+    void TearDown() override { releaseSampleBank(); }
+};
+
+static void writeSix(const MediaFolder& folder, Bytes (*file)(int n)) {
+    for (int n = 1; n <= 6; n++) folder.write(std::to_string(n) + ".wav", file(n));
+}
+
+static std::vector<int> note(int string, int fret) {
+    const Sample& s = SampleBank[string * FretCount + fret];
+    return std::vector<int>(s.data, s.data + s.length / 2);
+}
+
+TEST_F(BankTest, BuildsStringMajorFromRawFiles) {
+    MediaFolder folder;
+    // Ten samples of 1000 * n: a constant resamples to itself, so every note shows its file.
+    writeSix(folder, [](int n) { return pcm(std::vector<int16_t>(10, int16_t(1000 * n))); });
+    ASSERT_EQ(buildSampleBank(), 1);
+
+    const size_t samplesAtFret[8] = {10, 10, 9, 9, 8, 8, 8, 7};
+    for (int string = 0; string < StringCount; string++) {
+        EXPECT_EQ(SourceWave[string].size, 20u);
+        int level = 1000 * (string + 1), fade = 40000 - 3000 * string;
+        for (int fret = 0; fret < FretCount; fret++) {
+            std::vector<int> expected;
+            for (size_t k = 0; k < samplesAtFret[fret]; k++)
+                expected.push_back(level * (fade - int(k)) / fade);
+            EXPECT_EQ(note(string, fret), expected) << string << "/" << fret;
+        }
+    }
+    // Every note has a buffer of its own.
+    for (int i = 0; i < SampleCount; i++)
+        for (int j = i + 1; j < SampleCount; j++) ASSERT_NE(SampleBank[i].data, SampleBank[j].data);
+}
+
+TEST_F(BankTest, TinyAndOddFiles) {
+    MediaFolder folder;
+    writeSix(folder, [](int n) -> Bytes {
+        if (n == 1) return {0x42};                  // no whole sample
+        if (n == 2) return pcm({-1234});            // one sample
+        if (n == 3) return {0x10, 0x00, 0x20, 0x00, 0x30};  // odd last byte
+        return pcm({100, 200});
+    });
+    ASSERT_EQ(buildSampleBank(), 1);
+    for (int fret = 0; fret < FretCount; fret++) {
+        EXPECT_EQ(SampleBank[fret].length, 0u) << fret;
+        EXPECT_EQ(note(1, fret), std::vector<int>{-1234}) << fret;
+    }
+    EXPECT_EQ(note(2, 0), (std::vector<int>{16, 31}));
+}
+
+TEST_F(BankTest, StopsAtTheFirstFileThatCannotBeLoaded) {
+    MediaFolder folder;
+    writeSix(folder, [](int n) { return pcm({n, n, n}); });
+    std::filesystem::remove(folder.media / "4.wav");
+    EXPECT_EQ(buildSampleBank(), 0);
+    for (int i = 0; i < 3; i++) {
+        ASSERT_NE(SourceWave[i].data, nullptr) << i;
+        EXPECT_EQ(SourceWave[i].size, 6u);
+    }
+    // 5.wav and 6.wav exist but were never tried.
+    for (int i = 3; i < 6; i++) EXPECT_EQ(SourceWave[i].data, nullptr) << i;
+    for (const Sample& s : SampleBank) EXPECT_EQ(s.data, nullptr);
+}
+
+TEST_F(BankTest, AWaveFilePlaysItsDataChunkOnly) {
+    MediaFolder folder;
+    Bytes list;
+    appendChunk(list, "LIST", Bytes{'I', 'N', 'F', 'O', 'x'}); // odd size, padded
+    Bytes files[6] = {
+        riffWave(pcm({5000, 5000, 5000})),
+        riffWave(pcm({-300, 300}), 1, 1, 22050, 16, list),
+        riffWave(pcm({1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000})),
+        riffWave({}),
+        pcm({7, 7}),
+        {},
+    };
+    // A data chunk whose size runs past the end (as a streaming writer leaves it) plays what
+    // the file holds.
+    files[5] = riffWave(pcm({900, 900}));
+    files[5][files[5].size() - 8] = 0xFF;
+    files[5][files[5].size() - 7] = 0xFF;
+    for (int n = 1; n <= 6; n++) folder.write(std::to_string(n) + ".wav", files[n - 1]);
+
+    ASSERT_EQ(buildSampleBank(), 1);
+    EXPECT_EQ(SourceWave[0].size, files[0].size()); // the whole image is kept
+    EXPECT_EQ(note(0, 0), (std::vector<int>{5000, 4999, 4999}));
+    EXPECT_EQ(note(1, 0), (std::vector<int>{-300, 299}));
+    EXPECT_EQ(note(2, 7).size(), 7u);
+    EXPECT_EQ(note(2, 7)[1], 2498 * 33999 / 34000);
+    EXPECT_EQ(SampleBank[3 * FretCount].length, 0u);
+    EXPECT_EQ(note(4, 0), (std::vector<int>{7, 6}));
+    EXPECT_EQ(note(5, 0), (std::vector<int>{900, 899}));
+}
+
+TEST_F(BankTest, AWaveFileInAnotherFormatIsAFailedLoadNamedOnStderr) {
+    struct Case {
+        Bytes file;
+        const char* says;
+    } cases[] = {
+        {riffWave(pcm({1, 2}), 1, 2, 44100, 16), "declares format 1, 2 channels, 44100 Hz, 16"},
+        {riffWave(pcm({1, 2}), 3, 1, 22050, 32), "declares format 3, 1 channels, 22050 Hz, 32"},
+        {riffWave(pcm({1, 2}), 1, 1, 22050, 8), "declares format 1, 1 channels, 22050 Hz, 8"},
+        {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, "has no data chunk"},
+        {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '}, "not a WAVE file"},
+        {Bytes{'R', 'I', 'F', 'F', 20, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+               1, 0, 1, 0},
+         "fmt chunk too short"},
+    };
+    for (const Case& c : cases) {
+        MediaFolder folder;
+        writeSix(folder, [](int) { return pcm({1, 2, 3}); });
+        folder.write("2.wav", c.file);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(buildSampleBank(), 0);
+        std::string err = ::testing::internal::GetCapturedStderr();
+        std::string path = (folder.media / "2.wav").string();
+        EXPECT_EQ(err.rfind("Fretstrummer: " + path + " ", 0), 0u) << err;
+        EXPECT_NE(err.find(c.says), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(SourceWave[2].data, nullptr);
+        EXPECT_EQ(SampleBank[0].data, nullptr);
+        releaseSampleBank();
+    }
+}

@@ -1,0 +1,91 @@
+#include "test_util.h"
+
+#include "assets/media.h"
+#include "platform/scripted/scripted.h"
+
+#include <fstream>
+#include <random>
+
+MediaFolder::MediaFolder(const std::string& appFolder) {
+    std::random_device seed;
+    root = std::filesystem::temp_directory_path() /
+           ("fretstrummer-test-" + std::to_string(seed()) + "-" + std::to_string(seed()));
+    std::filesystem::path app = root / appFolder;
+    media = app / "Media";
+    std::filesystem::create_directories(media);
+    scriptedSetExecutablePath((app / "fretstrummer").c_str());
+    buildMediaDir();
+}
+
+MediaFolder::~MediaFolder() {
+    scriptedSetExecutablePath(nullptr);
+    buildMediaDir();
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+}
+
+void MediaFolder::write(const std::string& name, const Bytes& bytes) const {
+    writeBytes(media / name, bytes);
+}
+
+Bytes readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+Bytes pcm(std::initializer_list<int> samples) {
+    Bytes out;
+    for (int s : samples) {
+        out.push_back(uint8_t(s & 0xFF));
+        out.push_back(uint8_t((s >> 8) & 0xFF));
+    }
+    return out;
+}
+
+Bytes pcm(const std::vector<int16_t>& samples) {
+    Bytes out;
+    for (int16_t s : samples) {
+        out.push_back(uint8_t(s & 0xFF));
+        out.push_back(uint8_t((s >> 8) & 0xFF));
+    }
+    return out;
+}
+
+void append32(Bytes& out, uint32_t v) {
+    for (int i = 0; i < 4; i++) out.push_back(uint8_t(v >> (8 * i)));
+}
+
+void appendChunk(Bytes& out, const char id[4], const Bytes& body) {
+    out.insert(out.end(), id, id + 4);
+    append32(out, uint32_t(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    if (body.size() % 2) out.push_back(0);
+}
+
+Bytes riffWave(const Bytes& data, int format, int channels, int rate, int bits,
+               const Bytes& between) {
+    Bytes fmt;
+    auto put16 = [&](int v) {
+        fmt.push_back(uint8_t(v));
+        fmt.push_back(uint8_t(v >> 8));
+    };
+    put16(format);
+    put16(channels);
+    append32(fmt, uint32_t(rate));
+    append32(fmt, uint32_t(rate * channels * bits / 8));
+    put16(channels * bits / 8);
+    put16(bits);
+    Bytes body{'W', 'A', 'V', 'E'};
+    appendChunk(body, "fmt ", fmt);
+    body.insert(body.end(), between.begin(), between.end());
+    appendChunk(body, "data", data);
+    Bytes out{'R', 'I', 'F', 'F'};
+    append32(out, uint32_t(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}

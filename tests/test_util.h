@@ -1,0 +1,34 @@
+// test_util.h -- temporary media folders and byte builders for the tests.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh folder holding a (pretend) executable and a Media folder beside it; MediaDir points
+// at that Media folder for as long as it lives.
+struct MediaFolder {
+    std::filesystem::path root;
+    std::filesystem::path media;
+
+    explicit MediaFolder(const std::string& appFolder = "app");
+    ~MediaFolder();
+    void write(const std::string& name, const Bytes& bytes) const;
+};
+
+Bytes readBytes(const std::filesystem::path& path);
+void writeBytes(const std::filesystem::path& path, const Bytes& bytes);
+
+// Little-endian 16-bit samples.
+Bytes pcm(std::initializer_list<int> samples);
+Bytes pcm(const std::vector<int16_t>& samples);
+
+// A RIFF/WAVE file: a fmt chunk with these fields, any chunks in `between`, then a data chunk.
+Bytes riffWave(const Bytes& data, int format = 1, int channels = 1, int rate = 22050,
+               int bits = 16, const Bytes& between = {});
+void appendChunk(Bytes& out, const char id[4], const Bytes& body);
+void append32(Bytes& out, uint32_t v);
