@@ -11,7 +11,7 @@ WaveImage SourceWave[StringCount];
 Sample SampleBank[SampleCount];
 
 // Close to 2^(-fret / 12); the notes depend on these exact literals.
-const float SemitoneFactor[FretCount] = {1.0f,   0.94387f, 0.89089f, 0.84089f,
+const float SemitoneFactor[FretCount] = {1.0f,    0.94387f, 0.89089f, 0.84089f,
                                          0.7937f, 0.74915f, 0.7071f,  0.66741f};
 
 static uint32_t readLe32(const unsigned char* p) {
@@ -79,17 +79,19 @@ static int findSound(WaveImage* wave, const char* name) {
     return refuse(name, "has no data chunk");
 }
 
-uint32_t resample(int16_t* dest, const unsigned char* source, float factor, uint32_t length) {
+uint32_t resample(int16_t* dest, const unsigned char* source, float factor, uint32_t length,
+                  uint32_t limit) {
     uint32_t n = length / 2;
-    if (n == 0) return 0;
+    // Past 2^24 samples the position stops advancing; never writing more samples than the
+    // source holds keeps such a source from running over dest.
+    uint32_t most = n < limit / 2 ? n : limit / 2;
+    if (most == 0) return 0;
     float step = 1.0f / factor;
     dest[0] = static_cast<int16_t>(readLe16(source));
     uint32_t written = 1;
     float pos = step + 0.0f;
     uint32_t index = static_cast<uint32_t>(pos);
-    // Past 2^24 samples the sum stops advancing; the count bound keeps such a source from
-    // running over dest.
-    while (index < n && written < n) {
+    while (index < n && written < most) {
         float a = sampleAt(source, index);
         // The last sample has no right-hand partner and interpolates with itself.
         float b = index + 1 < n ? sampleAt(source, index + 1) : a;
@@ -104,12 +106,37 @@ uint32_t resample(int16_t* dest, const unsigned char* source, float factor, uint
     return written * 2;
 }
 
+// With the fade length known at compile time the division becomes a multiplication, with the
+// very same truncated quotients.
+template <int32_t Fade> static void fadeSamples(int16_t* samples, uint32_t count) {
+    for (uint32_t k = 0; k < count; k++)
+        samples[k] = static_cast<int16_t>(samples[k] * (Fade - static_cast<int32_t>(k)) / Fade);
+}
+
 uint32_t fadeOut(int16_t* samples, uint32_t length, int string) {
     uint32_t n = length / 2;
     int32_t fade = FadeLength[string];
     uint32_t count = n < static_cast<uint32_t>(fade) ? n : static_cast<uint32_t>(fade);
-    for (uint32_t k = 0; k < count; k++)
-        samples[k] = static_cast<int16_t>(samples[k] * (fade - static_cast<int32_t>(k)) / fade);
+    switch (string) {
+    case 0:
+        fadeSamples<FadeLength[0]>(samples, count);
+        break;
+    case 1:
+        fadeSamples<FadeLength[1]>(samples, count);
+        break;
+    case 2:
+        fadeSamples<FadeLength[2]>(samples, count);
+        break;
+    case 3:
+        fadeSamples<FadeLength[3]>(samples, count);
+        break;
+    case 4:
+        fadeSamples<FadeLength[4]>(samples, count);
+        break;
+    default:
+        fadeSamples<FadeLength[5]>(samples, count);
+        break;
+    }
     return count * 2;
 }
 
@@ -126,10 +153,15 @@ int buildSampleBank() {
         for (int fret = 0; fret < FretCount; fret++) {
             int16_t* buffer = static_cast<int16_t*>(std::malloc(wave->size));
             if (!buffer) return 0;
-            std::memcpy(buffer, wave->pcm, wave->pcmSize);
             uint32_t length = wave->pcmSize;
+            // The fade cuts every note after its first FadeLength samples, so nothing past them
+            // is copied or computed: those bytes would never be played, and leaving them alone
+            // spares start-up thousands of page faults.
+            uint32_t kept = 2 * static_cast<uint32_t>(FadeLength[string]);
             if (SemitoneFactor[fret] != 1.0f)
-                length = resample(buffer, wave->pcm, SemitoneFactor[fret], length);
+                length = resample(buffer, wave->pcm, SemitoneFactor[fret], length, kept);
+            else
+                std::memcpy(buffer, wave->pcm, length < kept ? length : kept);
             length = fadeOut(buffer, length, string);
             SampleBank[string * FretCount + fret] = Sample{buffer, length};
         }

@@ -40,7 +40,9 @@ int buildSampleBank();
 // Writes the note of `source` (length bytes, little-endian, any alignment) played 1 / factor
 // times faster into dest, by linear interpolation in single precision; returns its length in
 // bytes. factor is below 1, so the note is never longer than the source; dest holds as much.
-uint32_t resample(int16_t* dest, const unsigned char* source, float factor, uint32_t length);
+// The note stops after `limit` bytes, its first samples unchanged.
+uint32_t resample(int16_t* dest, const unsigned char* source, float factor, uint32_t length,
+                  uint32_t limit = UINT32_MAX);
 
 // Fades the note (length bytes) linearly out over FadeLength[string] samples and cuts it there;
 // returns its new length in bytes.

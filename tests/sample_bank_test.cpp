@@ -40,9 +40,9 @@ TEST(Resample, InterpolatesLinearlyAndTruncatesTowardZero) {
 }
 
 TEST(Resample, MatchesASinglePrecisionReferenceAtEveryFret) {
-    const std::vector<int16_t> source = {9677,   -12996, 18982,  -26440, -23274, -20431,
-                                         15163,  -25166, -4628,  -27854, -21503, 24070,
-                                         22042,  -23612, -1224,  -20879};
+    const std::vector<int16_t> source = {9677,  -12996, 18982, -26440, -23274, -20431,
+                                         15163, -25166, -4628, -27854, -21503, 24070,
+                                         22042, -23612, -1224, -20879};
     const std::vector<int> expected[8] = {
         {},
         {9677, -11094, 13579, -25875, -22597, -9847, 773, -16616, -15677, -24454, 5598, 22743,
@@ -59,6 +59,24 @@ TEST(Resample, MatchesASinglePrecisionReferenceAtEveryFret) {
     };
     for (int fret = 1; fret < FretCount; fret++)
         EXPECT_EQ(resampled(source, SemitoneFactor[fret]), expected[fret]) << "fret " << fret;
+
+    // A limit keeps the first samples exactly and writes nothing after them.
+    Bytes bytes = pcm(source);
+    std::vector<int16_t> dest(16, 0x5A5A);
+    ASSERT_EQ(resample(dest.data(), bytes.data(), SemitoneFactor[7], 32, 9), 8u);
+    EXPECT_EQ(std::vector<int>(dest.begin(), dest.begin() + 4),
+              std::vector<int>(expected[7].begin(), expected[7].begin() + 4));
+    EXPECT_EQ(dest[4], 0x5A5A);
+}
+
+TEST(Resample, AnEnormousSourceNeitherHangsNorOverrunsItsDestination) {
+    // Past 2^25 samples a step below 2 no longer moves a single-precision position.
+    const uint32_t n = (1u << 25) + 1000;
+    std::vector<unsigned char> source(2 * size_t(n), 0);
+    std::vector<int16_t> dest(n + 1, 0x5A5A);
+    uint32_t length = resample(dest.data(), source.data(), SemitoneFactor[1], 2 * n);
+    EXPECT_LE(length, 2 * n);
+    EXPECT_EQ(dest[n], 0x5A5A);
 }
 
 static uint32_t fnv1a(const int16_t* samples, uint32_t length) {
@@ -79,9 +97,8 @@ TEST(Resample, AccumulatesThePositionByRepeatedAddition) {
         uint32_t length;
         uint32_t hash;
     } cases[] = {
-        {0.94387f, 7552, 0xdb52a8c3u}, {0.89089f, 7128, 0xd271408cu},
-        {0.84089f, 6728, 0x43b56169u}, {0.7937f, 6350, 0x62a7c3bfu},
-        {0.74915f, 5994, 0xda0e7849u}, {0.7071f, 5658, 0xb93d4af0u},
+        {0.94387f, 7552, 0xdb52a8c3u}, {0.89089f, 7128, 0xd271408cu}, {0.84089f, 6728, 0x43b56169u},
+        {0.7937f, 6350, 0x62a7c3bfu},  {0.74915f, 5994, 0xda0e7849u}, {0.7071f, 5658, 0xb93d4af0u},
         {0.66741f, 5340, 0x3681a6bau},
     };
     std::vector<int16_t> dest(4000);
@@ -97,8 +114,7 @@ TEST(Resample, AccumulatesThePositionByRepeatedAddition) {
 
 TEST(FadeOut, FadesLinearlyOverTheStringsLengthAndCutsThere) {
     EXPECT_EQ(faded({30000, 30000, 30000}, 6, 0), (std::vector<int>{30000, 29999, 29998}));
-    EXPECT_EQ(faded({-30000, -30000, -30000}, 6, 0),
-              (std::vector<int>{-30000, -29999, -29998}));
+    EXPECT_EQ(faded({-30000, -30000, -30000}, 6, 0), (std::vector<int>{-30000, -29999, -29998}));
     // The odd last byte belongs to no sample.
     EXPECT_EQ(faded({1000, 1000, 1000, 1000}, 7, 0), (std::vector<int>{1000, 999, 999}));
 
@@ -157,9 +173,9 @@ TEST_F(BankTest, BuildsStringMajorFromRawFiles) {
 TEST_F(BankTest, TinyAndOddFiles) {
     MediaFolder folder;
     writeSix(folder, [](int n) -> Bytes {
-        if (n == 1) return {0x42};                  // no whole sample
-        if (n == 2) return pcm({-1234});            // one sample
-        if (n == 3) return {0x10, 0x00, 0x20, 0x00, 0x30};  // odd last byte
+        if (n == 1) return {0x42};                         // no whole sample
+        if (n == 2) return pcm({-1234});                   // one sample
+        if (n == 3) return {0x10, 0x00, 0x20, 0x00, 0x30}; // odd last byte
         return pcm({100, 200});
     });
     ASSERT_EQ(buildSampleBank(), 1);
@@ -224,8 +240,8 @@ TEST_F(BankTest, AWaveFileInAnotherFormatIsAFailedLoadNamedOnStderr) {
         {riffWave(pcm({1, 2}), 1, 1, 22050, 8), "declares format 1, 1 channels, 22050 Hz, 8"},
         {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, "has no data chunk"},
         {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '}, "not a WAVE file"},
-        {Bytes{'R', 'I', 'F', 'F', 20, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-               1, 0, 1, 0},
+        {Bytes{'R', 'I', 'F', 'F', 20, 0, 0, 0, 'W', 'A', 'V', 'E',
+               'f', 'm', 't', ' ', 16, 0, 0, 0, 1,   0,   1,   0},
          "fmt chunk too short"},
     };
     for (const Case& c : cases) {

@@ -28,7 +28,7 @@ Bytes pcm(std::initializer_list<int> samples);
 Bytes pcm(const std::vector<int16_t>& samples);
 
 // A RIFF/WAVE file: a fmt chunk with these fields, any chunks in `between`, then a data chunk.
-Bytes riffWave(const Bytes& data, int format = 1, int channels = 1, int rate = 22050,
-               int bits = 16, const Bytes& between = {});
+Bytes riffWave(const Bytes& data, int format = 1, int channels = 1, int rate = 22050, int bits = 16,
+               const Bytes& between = {});
 void appendChunk(Bytes& out, const char id[4], const Bytes& body);
 void append32(Bytes& out, uint32_t v);

@@ -142,6 +142,7 @@ struct StringVoice {
     double frequency;
     double ringSeconds;  // time to fall by 60 dB
     double pickSoftness; // 0 bright, towards 1 duller
+    double damping;      // 0.5 for the darkest loop filter, lower keeps the highs ringing
 };
 
 // Extended Karplus-Strong: a noise burst shaped by the pick (softness and position along the
@@ -149,24 +150,32 @@ struct StringVoice {
 // a few body modes add the wooden resonance.
 std::vector<int16_t> pluckedNote(const StringVoice& voice, int length, uint32_t seed) {
     double period = Rate / voice.frequency;
-    // The averaging filter delays by half a sample; the all-pass takes the fraction left.
-    int delay = static_cast<int>(std::floor(period - 0.5 - 0.1));
-    double fraction = period - 0.5 - delay;
+    // The loop filter delays by `damping` samples; the all-pass takes the fraction left.
+    int delay = static_cast<int>(std::floor(period - voice.damping - 0.1));
+    double fraction = period - voice.damping - delay;
     double allpass = (1 - fraction) / (1 + fraction);
     double loss = std::pow(10.0, -3.0 / (voice.ringSeconds * voice.frequency));
 
-    std::vector<double> excitation(delay);
+    // The string pulled aside at the pick, an eighth of the way from the bridge: a triangle
+    // whose harmonics fall off as 1/k^2 and vanish where the pick point is a node. A little
+    // noise, with the same nodes, gives the scrape of the plectrum.
+    int pick = static_cast<int>(std::lround(delay * 0.13));
+    std::vector<double> burst(delay);
+    double mean = 0;
+    for (int i = 0; i < delay; i++) {
+        burst[i] = i < pick ? static_cast<double>(i) / pick
+                            : static_cast<double>(delay - i) / (delay - pick);
+        mean += burst[i] / delay;
+    }
+    std::vector<double> scrape(delay);
     Noise noise{seed};
     double soft = 0;
-    for (double& e : excitation) {
+    for (double& e : scrape) {
         soft = (1 - voice.pickSoftness) * noise.next() + voice.pickSoftness * soft;
         e = soft;
     }
-    // Plucking an eighth of the way from the bridge cancels the modes with a node there.
-    int pickOffset = static_cast<int>(std::lround(delay * 0.13));
-    std::vector<double> burst(delay);
     for (int i = 0; i < delay; i++)
-        burst[i] = excitation[i] - (i >= pickOffset ? excitation[i - pickOffset] : 0.0);
+        burst[i] += -mean + 0.3 * (scrape[i] - (i >= pick ? scrape[i - pick] : 0.0));
 
     Resonator body[] = {{98, 14}, {204, 18}, {395, 12}, {560, 9}};
     const double bodyGain[] = {0.55, 0.35, 0.18, 0.1};
@@ -178,7 +187,7 @@ std::vector<int16_t> pluckedNote(const StringVoice& voice, int length, uint32_t 
     for (int n = 0; n < length; n++) {
         int slot = n % delay;
         double delayed = line[slot];
-        double averaged = loss * 0.5 * (delayed + previous);
+        double averaged = loss * ((1 - voice.damping) * delayed + voice.damping * previous);
         previous = delayed;
         double tuned = allpass * averaged + apIn - allpass * apOut;
         apIn = averaged;
@@ -202,7 +211,8 @@ std::vector<int16_t> pluckedNote(const StringVoice& voice, int length, uint32_t 
 
     double peak = 0;
     for (double v : out) peak = std::max(peak, std::fabs(v));
-    double scale = 0.70 * 32767 / peak; // peaks at about -3 dBFS
+    // Peaks at -6 dBFS: two attacks that start in the same block still add up without clipping.
+    double scale = 0.5 * 32767 / peak;
     std::vector<int16_t> samples(length);
     for (int n = 0; n < length; n++) samples[n] = static_cast<int16_t>(std::lround(out[n] * scale));
     return samples;
@@ -215,7 +225,9 @@ Rgb mix(Rgb a, Rgb b, double t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-Rgb scaled(Rgb c, double k) { return {c.r * k, c.g * k, c.b * k}; }
+Rgb scaled(Rgb c, double k) {
+    return {c.r * k, c.g * k, c.b * k};
+}
 
 // A repeatable hash in [0, 1) for texture.
 double hash(int x, int y) {
@@ -275,8 +287,10 @@ Picture background() {
             Rgb& c = p.at(x, y);
             if (r > holeR + 3 && r < holeR + 19) {
                 double angle = std::atan2(dy, dx);
-                if (r < holeR + 5 || r > holeR + 17) c = {24, 16, 12};
-                else if (r < holeR + 7 || r > holeR + 15) c = Ivory;
+                if (r < holeR + 5 || r > holeR + 17)
+                    c = {24, 16, 12};
+                else if (r < holeR + 7 || r > holeR + 15)
+                    c = Ivory;
                 else {
                     // Mosaic band: alternating blocks round the hole.
                     int block = static_cast<int>(std::floor((angle + Pi) / (2 * Pi) * 72));
@@ -297,7 +311,8 @@ Picture background() {
     for (int y = 20; y < 56; y++)
         for (int x = 6; x < 234; x++) {
             double cover = x >= 20 && x <= 220 && y >= 24 && y < 52 ? 1.0 : 0.0;
-            cover = std::max({cover, circleCover(x, y, 20, 38, 14), circleCover(x, y, 221, 38, 14)});
+            cover =
+                std::max({cover, circleCover(x, y, 20, 38, 14), circleCover(x, y, 221, 38, 14)});
             if (cover <= 0) continue;
             Rgb wood = woodGrain(x, y, Rosewood, RosewoodDark, 3.7);
             double shade = y < 26 ? 1.25 : y > 49 ? 0.7 : 1.0;
@@ -446,8 +461,8 @@ int main(int argc, char** argv) {
 
     // E2 A2 D3 G3 B3 E4; the low strings ring longer, the wound ones sound a little darker.
     const StringVoice strings[6] = {
-        {82.41, 5.0, 0.45}, {110.00, 4.6, 0.40}, {146.83, 4.2, 0.36},
-        {196.00, 3.8, 0.32}, {246.94, 3.4, 0.22}, {329.63, 3.0, 0.18},
+        {82.41, 7.0, 0.45, 0.5},   {110.00, 7.0, 0.40, 0.5}, {146.83, 6.5, 0.36, 0.45},
+        {196.00, 6.5, 0.32, 0.35}, {246.94, 6.0, 0.22, 0.3}, {329.63, 6.0, 0.18, 0.25},
     };
     bool ok = true;
     for (int i = 0; i < 6; i++) {
