@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds Fretstrummer and runs the whole test suite twice: plain, then under AddressSanitizer
-# with UndefinedBehaviorSanitizer. Installs the Debian packages it needs first. Exits non-zero
-# on any failure.
+# Builds Fretstrummer and runs the whole test suite three times: plain, under AddressSanitizer
+# with UndefinedBehaviorSanitizer, and under ThreadSanitizer. Installs the Debian packages it
+# needs first. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libsdl2-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -31,3 +31,5 @@ echo "== plain build"
 suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 suite build-asan -DCMAKE_BUILD_TYPE=Debug -DFRETSTRUMMER_SANITIZE=address,undefined
+echo "== ThreadSanitizer build"
+suite build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRETSTRUMMER_SANITIZE=thread -DFRETSTRUMMER_BENCH=OFF

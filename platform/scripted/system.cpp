@@ -1,12 +1,40 @@
-// system.cpp -- process-level roles of the scripted platform: the executable path a test names.
+// system.cpp -- the scripted platform's record, its executable path and its threads.
 #include "platform/platform.h"
 #include "platform/scripted/scripted.h"
+#include "platform/scripted/scripted_internal.h"
 
+#include <condition_variable>
 #include <cstring>
-#include <string>
+#include <mutex>
+#include <pthread.h>
+
+std::mutex scriptedMutex;
+static std::vector<std::string> calls;
 
 static std::string executablePath;
 static bool executablePathKnown = false;
+
+static bool holdThreads = false, refuseThreads = false;
+static int threadsStarted = 0;
+static std::condition_variable threadGate;
+
+void scriptedRecord(const std::string& call) {
+    calls.push_back(call);
+}
+
+std::vector<std::string> scriptedCalls() {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    return calls;
+}
+
+void scriptedReset() {
+    scriptedResetWave();
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    calls.clear();
+    holdThreads = refuseThreads = false;
+    threadsStarted = 0;
+    threadGate.notify_all();
+}
 
 void scriptedSetExecutablePath(const char* path) {
     executablePathKnown = path != nullptr;
@@ -20,4 +48,45 @@ int platformExecutablePath(char* path, int capacity) {
     if (!executablePathKnown || length == 0 || length >= capacity) return 0;
     std::memcpy(path, executablePath.c_str(), static_cast<size_t>(length) + 1);
     return length;
+}
+
+void scriptedHoldThreads(bool hold) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    holdThreads = hold;
+    threadGate.notify_all();
+}
+
+void scriptedRefuseThreads(bool refuse) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    refuseThreads = refuse;
+}
+
+int scriptedThreadsStarted() {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    return threadsStarted;
+}
+
+static void* runThread(void* body) {
+    {
+        std::unique_lock<std::mutex> lock(scriptedMutex);
+        threadGate.wait(lock, [] { return !holdThreads; });
+    }
+    reinterpret_cast<void (*)()>(body)();
+    return nullptr;
+}
+
+int platformStartThread(void (*body)()) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    scriptedRecord("startThread");
+    if (refuseThreads) return 0;
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, runThread, reinterpret_cast<void*>(body)) != 0) return 0;
+    pthread_detach(thread);
+    threadsStarted++;
+    return 1;
+}
+
+void platformRaiseThreadPriority() {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    scriptedRecord("raiseThreadPriority");
 }

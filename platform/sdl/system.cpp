@@ -1,6 +1,7 @@
-// system.cpp -- process-level roles of the real program: where the executable lives.
+// system.cpp -- process-level roles of the real program: where the executable lives, threads.
 #include "platform/platform.h"
 
+#include <SDL.h>
 #include <unistd.h>
 
 int platformExecutablePath(char* path, int capacity) {
@@ -14,4 +15,20 @@ int platformExecutablePath(char* path, int capacity) {
     }
     path[length] = '\0';
     return static_cast<int>(length);
+}
+
+static int SDLCALL runThread(void* body) {
+    reinterpret_cast<void (*)()>(body)();
+    return 0;
+}
+
+int platformStartThread(void (*body)()) {
+    SDL_Thread* thread = SDL_CreateThread(runThread, "AudioFeeder", reinterpret_cast<void*>(body));
+    if (!thread) return 0;
+    SDL_DetachThread(thread);
+    return 1;
+}
+
+void platformRaiseThreadPriority() {
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
 }

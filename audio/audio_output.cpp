@@ -1,0 +1,153 @@
+// audio_output.cpp -- keeps two blocks going to the device, each mixed one block ahead.
+#include "audio/audio_output.h"
+
+#include "audio/voice_pool.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+PcmFormat OutputFormat;
+WaveBlock OutputBlock[2];
+std::atomic<uint8_t> stopRequested;
+std::atomic<uint8_t> feederStopped;
+
+static WaveDevice outputDevice;
+// Scratch A feeds block A, scratch B block B. Static, so the feeder has no failure path and
+// allocates nothing.
+alignas(16) static int16_t scratch[2][OutputBlockBytes / 2];
+
+// How long closeAudio waits, in all, for the feeder and the last blocks before it closes the
+// device regardless: a device that stops handing blocks back never keeps the program alive.
+static constexpr int CloseWaitBlockPeriods = 8;
+
+static bool isDone(const WaveBlock& block) {
+    return (block.flags.load(std::memory_order_acquire) & WaveBlockDone) != 0;
+}
+
+// 1 once the device has handed the block back; 0 if a stop was asked for meanwhile.
+static int waitForBlock(const WaveBlock& block) {
+    while (!isDone(block)) {
+        if (stopRequested.load(std::memory_order_acquire)) return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return 1;
+}
+
+static void refillAndQueue(int which) {
+    WaveBlock& block = OutputBlock[which];
+    block.flags.fetch_and(~WaveBlockDone, std::memory_order_acq_rel);
+    std::memcpy(block.buffer, scratch[which], OutputBlockBytes);
+    platformWaveQueue(outputDevice, &block, sizeof(WaveBlock));
+}
+
+static void mixAhead(int which) {
+    std::memset(scratch[which], 0, OutputBlockBytes);
+    lockVoices();
+    mixVoices(scratch[which], OutputBlock[which].bufferLength);
+    unlockVoices();
+}
+
+void AudioFeeder() {
+    platformRaiseThreadPriority();
+    std::memset(scratch[0], 0, OutputBlockBytes);
+    // Both blocks start as handed back, so the first wait for each passes at once.
+    OutputBlock[0].flags.fetch_or(WaveBlockDone, std::memory_order_acq_rel);
+    OutputBlock[1].flags.fetch_or(WaveBlockDone, std::memory_order_acq_rel);
+    if (!stopRequested.load(std::memory_order_acquire)) {
+        for (;;) {
+            if (!waitForBlock(OutputBlock[0])) break;
+            refillAndQueue(0);
+            mixAhead(1);
+            if (!waitForBlock(OutputBlock[1])) break;
+            refillAndQueue(1);
+            mixAhead(0);
+            if (stopRequested.load(std::memory_order_acquire)) break;
+        }
+    }
+    feederStopped.store(1, std::memory_order_release);
+}
+
+// Undoes what openAudio got so far: the first `prepared` blocks and the device.
+static void giveBack(int prepared) {
+    for (int i = 0; i < prepared; i++) {
+        platformWaveUnprepare(outputDevice, &OutputBlock[i], sizeof(WaveBlock));
+        std::free(OutputBlock[i].buffer);
+        OutputBlock[i].buffer = nullptr;
+    }
+    platformWaveClose(outputDevice);
+}
+
+int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize) {
+    // The mixer makes mono samples, and its full-block path and the feeder's moves are made
+    // for 1024-byte blocks.
+    if (channels != 1 || blockSize != OutputBlockBytes) return 0;
+    OutputFormat.formatTag = 1;
+    OutputFormat.channels = static_cast<uint16_t>(channels);
+    OutputFormat.samplesPerSecond = rate;
+    OutputFormat.averageBytesPerSecond = channels * 16 * rate / 8;
+    OutputFormat.blockAlign = static_cast<uint16_t>(channels * 16 / 8);
+    OutputFormat.bitsPerSample = 16;
+    OutputFormat.extraSize = 0;
+    stopRequested.store(0);
+    feederStopped.store(0);
+
+    if (platformWaveOpen(&outputDevice, &OutputFormat) != 0) return 0;
+    for (int i = 0; i < 2; i++) {
+        WaveBlock& block = OutputBlock[i];
+        block.bufferLength = blockSize;
+        block.bytesRecorded = 0;
+        block.user = 0;
+        block.loops = 0;
+        block.next = 0;
+        block.buffer = static_cast<uint8_t*>(std::calloc(blockSize, 1));
+        block.flags.store(WaveBlockDone);
+        if (!block.buffer || platformWavePrepare(outputDevice, &block, sizeof(WaveBlock)) != 0) {
+            std::free(block.buffer);
+            block.buffer = nullptr;
+            giveBack(i);
+            return 0;
+        }
+    }
+    for (Voice& voice : VoicePool) stopVoice(&voice);
+    if (!platformStartThread(AudioFeeder)) {
+        giveBack(2);
+        return 0;
+    }
+    return 1;
+}
+
+void closeAudio() {
+    using Clock = std::chrono::steady_clock;
+    stopRequested.store(1, std::memory_order_release);
+    // Whatever the feeder still mixes is silence.
+    for (Voice& voice : VoicePool) stopVoice(&voice);
+
+    uint32_t rate = OutputFormat.samplesPerSecond ? OutputFormat.samplesPerSecond : 22050;
+    Clock::time_point deadline =
+        Clock::now() + std::chrono::microseconds(1000000LL * CloseWaitBlockPeriods *
+                                                 (OutputBlockBytes / 2) / rate);
+    auto waitFor = [&](auto ready) {
+        while (!ready()) {
+            if (Clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    };
+    bool stopped = waitFor([] { return feederStopped.load(std::memory_order_acquire) != 0; });
+    // The device plays out the last blocks the feeder queued.
+    if (stopped) waitFor([] { return isDone(OutputBlock[0]) && isDone(OutputBlock[1]); });
+
+    platformWaveUnprepare(outputDevice, &OutputBlock[0], sizeof(WaveBlock));
+    platformWaveUnprepare(outputDevice, &OutputBlock[1], sizeof(WaveBlock));
+    platformWaveClose(outputDevice);
+    // A closed device reads no block; a feeder that never answered still might, so then the
+    // buffers are left to the end of the process.
+    if (stopped) {
+        for (WaveBlock& block : OutputBlock) {
+            std::free(block.buffer);
+            block.buffer = nullptr;
+        }
+    }
+}

@@ -1,0 +1,30 @@
+// audio_output.h -- the audio device, its two alternating blocks and the feeder thread.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <atomic>
+#include <cstdint>
+
+inline constexpr uint32_t OutputBlockBytes = 1024; // 512 samples, about 23.2 ms
+
+// The format the device was opened with.
+extern PcmFormat OutputFormat;
+// Blocks A (0) and B (1), used in the order A, B, A, B, ...
+extern WaveBlock OutputBlock[2];
+
+// Written once each: by closeAudio, and by the feeder as its last act.
+extern std::atomic<uint8_t> stopRequested;
+extern std::atomic<uint8_t> feederStopped;
+
+// Opens the device (channels must be 1, blockSize 1024), prepares both blocks, frees every
+// voice and starts the feeder. 1 when the output runs; 0 on any failure, with whatever was
+// acquired given back.
+int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize);
+
+// Stops the feeder, waits for it and for the last blocks (a few block periods at the most),
+// then releases the device. Every voice is free afterwards.
+void closeAudio();
+
+// The feeder thread's body.
+void AudioFeeder();

@@ -1,0 +1,105 @@
+// audio.cpp -- the wave device on SDL2: blocks queued by the feeder, played by SDL's callback.
+#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+// Blocks waiting or playing, oldest first: a single-producer (the feeder), single-consumer (the
+// callback) ring. The program never has more than two blocks out.
+static constexpr uint32_t RingSize = 4;
+static WaveBlock* ring[RingSize];
+static std::atomic<uint32_t> ringHead, ringTail;
+static uint32_t headOffset; // bytes of the oldest block already played; callback only
+static std::atomic<uint64_t> underruns;
+static std::atomic<bool> deviceOpen;
+static SDL_AudioDeviceID device;
+
+static void SDLCALL playQueued(void*, Uint8* stream, int length) {
+    while (length > 0) {
+        uint32_t head = ringHead.load(std::memory_order_relaxed);
+        if (head == ringTail.load(std::memory_order_acquire)) {
+            std::memset(stream, 0, static_cast<size_t>(length));
+            underruns.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        WaveBlock* block = ring[head % RingSize];
+        uint32_t take = std::min(static_cast<uint32_t>(length), block->bufferLength - headOffset);
+        std::memcpy(stream, block->buffer + headOffset, take);
+        stream += take;
+        length -= static_cast<int>(take);
+        headOffset += take;
+        if (headOffset == block->bufferLength) {
+            // Its last byte is taken: the block goes back to the feeder.
+            headOffset = 0;
+            block->flags.fetch_and(~WaveBlockQueued, std::memory_order_relaxed);
+            block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
+            ringHead.store(head + 1, std::memory_order_release);
+        }
+    }
+}
+
+uint64_t sdlAudioUnderruns() { return underruns.load(std::memory_order_relaxed); }
+
+int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
+    if (deviceOpen.load() || format->formatTag != 1 || format->bitsPerSample != 16) return 1;
+    // Audio is initialised here and only here, so a missing or broken audio driver is an
+    // audio failure and nothing else.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 1;
+    SDL_AudioSpec want{};
+    want.freq = static_cast<int>(format->samplesPerSecond);
+    want.format = AUDIO_S16LSB;
+    want.channels = static_cast<Uint8>(format->channels);
+    // Small enough to keep the latency down, large enough not to starve the device.
+    want.samples = 256;
+    want.callback = playQueued;
+    SDL_AudioSpec have{};
+    ringHead.store(0);
+    ringTail.store(0);
+    headOffset = 0;
+    // No changes allowed: SDL converts to whatever the hardware wants.
+    device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 1;
+    }
+    deviceOpen.store(true);
+    *handle = device;
+    SDL_PauseAudioDevice(device, 0);
+    return 0;
+}
+
+int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
+    if (!deviceOpen.load() || size != sizeof(WaveBlock) || !block->buffer) return 1;
+    block->flags.fetch_or(WaveBlockPrepared);
+    return 0;
+}
+
+int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
+    if (!deviceOpen.load() || !(block->flags.load() & WaveBlockPrepared)) return 1;
+    uint32_t tail = ringTail.load(std::memory_order_relaxed);
+    if (tail - ringHead.load(std::memory_order_acquire) >= RingSize) return 1;
+    block->flags.fetch_or(WaveBlockQueued, std::memory_order_relaxed);
+    ring[tail % RingSize] = block;
+    ringTail.store(tail + 1, std::memory_order_release);
+    return 0;
+}
+
+int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
+    if (block->flags.load() & WaveBlockQueued) return 1; // still playing
+    block->flags.fetch_and(~WaveBlockPrepared);
+    return 0;
+}
+
+int platformWaveClose(WaveDevice) {
+    if (!deviceOpen.exchange(false)) return 1;
+    // Returns once the callback has finished for good: no block is read after this.
+    SDL_CloseAudioDevice(device);
+    for (uint32_t i = ringHead.load(); i != ringTail.load(); i++)
+        ring[i % RingSize]->flags.fetch_and(~WaveBlockQueued);
+    ringHead.store(ringTail.load());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return 0;
+}

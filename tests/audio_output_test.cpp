@@ -1,0 +1,176 @@
+// The feeder and the two blocks, over the scripted wave device.
+#include "audio/audio_output.h"
+#include "audio/voice_pool.h"
+#include "platform/scripted/scripted.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+struct AudioOutputTest : ::testing::Test {
+    void SetUp() override { scriptedReset(); }
+    void TearDown() override {
+        scriptedHoldThreads(false);
+        if (feederRunning()) closeAudio();
+        scriptedReset();
+    }
+    static bool feederRunning() { return scriptedThreadsStarted() > 0 && !feederStopped.load(); }
+};
+
+// Waits (at most two seconds) until the device has had `count` blocks queued.
+static bool waitQueued(size_t count) {
+    auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (scriptedQueuedCount() < count) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(100us);
+    }
+    return true;
+}
+
+// Plays the blocks one at a time, as a device would, until `count` were queued.
+static std::vector<ScriptedBlock> runBlocks(size_t count) {
+    for (size_t queued = 2; queued < count; queued++) {
+        EXPECT_TRUE(waitQueued(queued));
+        scriptedPlayBlocks(1);
+    }
+    EXPECT_TRUE(waitQueued(count));
+    return scriptedQueuedBlocks();
+}
+
+static std::vector<int16_t> rampNote(int samples) {
+    std::vector<int16_t> note(samples);
+    for (int i = 0; i < samples; i++) note[i] = int16_t(1 + i % 30000);
+    return note;
+}
+
+// The samples a note adds to the blocks from `first` on.
+static void expectNoteFrom(const std::vector<ScriptedBlock>& blocks, size_t first,
+                           const std::vector<int16_t>& note) {
+    for (size_t b = 0; b < blocks.size(); b++)
+        for (size_t i = 0; i < 512; i++) {
+            size_t at = (b - first) * 512 + i;
+            int expected = b >= first && at < note.size() ? note[at] : 0;
+            ASSERT_EQ(blocks[b].samples[i], expected) << "block " << b << " sample " << i;
+        }
+}
+
+TEST_F(AudioOutputTest, OpensTheFormatAndAlternatesWholeSilentBlocks) {
+    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    std::vector<ScriptedBlock> blocks = runBlocks(12);
+    ASSERT_EQ(blocks.size(), 12u);
+    for (size_t i = 0; i < blocks.size(); i++) {
+        EXPECT_EQ(blocks[i].which, i % 2 ? 'B' : 'A') << i;
+        EXPECT_EQ(blocks[i].samples, std::vector<int16_t>(512, 0)) << i;
+    }
+    std::vector<std::string> calls = scriptedCalls();
+    ASSERT_GE(calls.size(), 5u);
+    EXPECT_EQ(calls[0], "waveOpen 1 1 22050 44100 2 16 0");
+    EXPECT_EQ(calls[1], "wavePrepare A 32");
+    EXPECT_EQ(calls[2], "wavePrepare B 32");
+    EXPECT_EQ(calls[3], "startThread");
+    EXPECT_EQ(calls[4], "raiseThreadPriority");
+    for (const Voice& voice : VoicePool) EXPECT_NE(voice.isFree.load(), 0);
+}
+
+TEST_F(AudioOutputTest, AVoiceStartedBeforeTheFirstMixSoundsFromBlockB) {
+    scriptedHoldThreads(true);
+    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    std::vector<int16_t> note = rampNote(1500);
+    lockVoices();
+    allocateVoice(note.data(), 3000);
+    unlockVoices();
+    scriptedHoldThreads(false);
+    std::vector<ScriptedBlock> blocks = runBlocks(6);
+    expectNoteFrom(blocks, 1, note);
+}
+
+TEST_F(AudioOutputTest, ANoteSoundsSampleExactTwoToThreeBlocksAfterItStarts) {
+    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    runBlocks(5);
+    std::vector<int16_t> note = rampNote(2000);
+    lockVoices();
+    allocateVoice(note.data(), 4000);
+    unlockVoices();
+    // Five blocks queued: the feeder is mixing, or has mixed, the sixth.
+    std::vector<ScriptedBlock> blocks = runBlocks(12);
+    size_t first = 0;
+    while (first < blocks.size() && blocks[first].samples[0] == 0) first++;
+    ASSERT_TRUE(first == 5 || first == 6) << first;
+    expectNoteFrom(blocks, first, note);
+}
+
+TEST_F(AudioOutputTest, AStopAskedBeforeTheFeederRunsQueuesNothing) {
+    scriptedHoldThreads(true);
+    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    stopRequested.store(1);
+    scriptedHoldThreads(false);
+    auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (!feederStopped.load() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(feederStopped.load(), 1);
+    EXPECT_EQ(scriptedQueuedCount(), 0u);
+    closeAudio();
+}
+
+TEST_F(AudioOutputTest, CloseStopsTheFeederFreesEveryVoiceAndReleasesTheDevice) {
+    scriptedSetPlayback(ScriptedPlayback::RealTime);
+    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    std::vector<int16_t> note = rampNote(40000);
+    lockVoices();
+    for (int i = 0; i < 3; i++) allocateVoice(note.data(), 80000);
+    unlockVoices();
+    ASSERT_TRUE(waitQueued(6));
+    closeAudio();
+    EXPECT_EQ(feederStopped.load(), 1);
+    for (const Voice& voice : VoicePool) EXPECT_NE(voice.isFree.load(), 0);
+    EXPECT_EQ(scriptedHeldBlocks(), 0);
+    EXPECT_EQ(OutputBlock[0].buffer, nullptr);
+    EXPECT_EQ(OutputBlock[1].buffer, nullptr);
+    std::vector<std::string> calls = scriptedCalls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()),
+              (std::vector<std::string>{"waveUnprepare A", "waveUnprepare B", "waveClose"}));
+    // The device played the last blocks out: nothing was left queued when it closed.
+    EXPECT_EQ(OutputBlock[0].flags.load() & WaveBlockQueued, 0u);
+}
+
+TEST_F(AudioOutputTest, CloseReturnsEvenWhenTheDeviceNeverHandsABlockBack) {
+    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_TRUE(waitQueued(2));
+    auto start = std::chrono::steady_clock::now();
+    closeAudio();
+    // Its bound is eight block periods, about 186 ms; an unbounded wait would never return.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_EQ(feederStopped.load(), 1);
+    EXPECT_EQ(scriptedHeldBlocks(), 0);
+    EXPECT_EQ(scriptedCalls().back(), "waveClose");
+}
+
+TEST_F(AudioOutputTest, ARefusalGivesZeroBeforeAnyThreadAndGivesEverythingBack) {
+    scriptedRefuseWaveOpen(true);
+    EXPECT_EQ(openAudio(1, 22050, 1024), 0);
+    EXPECT_EQ(scriptedCalls(), std::vector<std::string>{"waveOpen 1 1 22050 44100 2 16 0"});
+
+    for (int nth : {1, 2}) {
+        scriptedReset();
+        scriptedRefuseWavePrepare(nth);
+        EXPECT_EQ(openAudio(1, 22050, 1024), 0) << nth;
+        EXPECT_EQ(scriptedThreadsStarted(), 0);
+        EXPECT_EQ(scriptedCalls().back(), "waveClose") << nth;
+        EXPECT_EQ(OutputBlock[0].buffer, nullptr);
+        EXPECT_EQ(OutputBlock[1].buffer, nullptr);
+    }
+
+    scriptedReset();
+    scriptedRefuseThreads(true);
+    EXPECT_EQ(openAudio(1, 22050, 1024), 0);
+    EXPECT_EQ(scriptedCalls().back(), "waveClose");
+
+    scriptedReset();
+    EXPECT_EQ(openAudio(2, 22050, 1024), 0);
+    EXPECT_EQ(openAudio(1, 22050, 2048), 0);
+    EXPECT_TRUE(scriptedCalls().empty());
+}
