@@ -9,6 +9,7 @@
 
 WaveImage SourceWave[StringCount];
 Sample SampleBank[SampleCount];
+int FailedSampleFile;
 
 // Close to 2^(-fret / 12); the notes depend on these exact literals.
 const float SemitoneFactor[FretCount] = {1.0f,    0.94387f, 0.89089f, 0.84089f,
@@ -145,6 +146,7 @@ int buildSampleBank() {
         char name[16];
         std::snprintf(name, sizeof name, "%d.wav", n);
         WaveImage* wave = &SourceWave[n - 1];
+        FailedSampleFile = n;
         if (!loadMediaFile(name, &wave->data, &wave->size)) return 0;
         if (!findSound(wave, name)) return 0;
     }
@@ -166,6 +168,7 @@ int buildSampleBank() {
             SampleBank[string * FretCount + fret] = Sample{buffer, length};
         }
     }
+    FailedSampleFile = 0;
     return 1;
 }
 

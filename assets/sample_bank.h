@@ -36,6 +36,8 @@ inline constexpr int32_t FadeLength[StringCount] = {40000, 37000, 34000, 31000, 
 // Loads 1.wav to 6.wav and builds all 48 notes. 1 on success; 0 at the first file that cannot
 // be loaded (the later ones are not tried and no note is built).
 int buildSampleBank();
+// The number (1 to 6) of the sample file that made buildSampleBank fail, 0 while none has.
+extern int FailedSampleFile;
 
 // Writes the note of `source` (length bytes, little-endian, any alignment) played 1 / factor
 // times faster into dest, by linear interpolation in single precision; returns its length in

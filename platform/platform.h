@@ -6,6 +6,15 @@
 #include <atomic>
 #include <cstdint>
 
+// ---- The process
+
+// Ends the process at once with this exit code: nothing after it runs.
+[[noreturn]] void platformExitProcess(int code);
+
+// The one-argument platform switch: on at start-up, off at shutdown. It keeps the screen from
+// blanking while the instrument is up.
+void platformSwitch(int on);
+
 // ---- The executable
 
 // The executable's own full path, zero-terminated, into path (capacity bytes, terminator
@@ -63,3 +72,99 @@ int platformStartThread(void (*body)());
 // Raises the calling thread to the highest priority the platform grants; a refusal changes
 // nothing else.
 void platformRaiseThreadPriority();
+
+// ---- Windows and messages
+
+using WindowHandle = uint32_t;   // 0: none
+using InstanceHandle = uint32_t; // what the entry operation is given
+
+// The program's message numbers; a platform translates its own events into these.
+enum : uint32_t {
+    MsgDestroy = 2,
+    MsgActivate = 6,
+    MsgPaint = 15,
+    MsgClose = 16,
+    MsgQuit = 18,
+    MsgContextMenu = 123,
+    MsgKeyDown = 256,
+    MsgKeyUp = 257,
+    MsgChar = 258,
+    MsgDeadChar = 259,
+    MsgSysKeyDown = 260,
+    MsgSysKeyUp = 261,
+    MsgSysChar = 262,
+    MsgSysCommand = 274,
+    MsgStylusMove = 512,
+    MsgStylusDown = 513,
+    MsgStylusUp = 514,
+    MsgImeChar = 646,
+    MsgImeKeyDown = 656,
+    MsgImeKeyUp = 657,
+    MsgHotKey = 786,
+};
+
+// One message: for keys, wParam is the virtual-key code; for the stylus, lParam carries x in
+// its low 16 bits and y in its high 16 bits.
+struct Message {
+    WindowHandle window;
+    uint32_t message;
+    uint32_t wParam;
+    uint32_t lParam;
+};
+
+using WindowProcedure = int32_t (*)(WindowHandle window, uint32_t message, uint32_t wParam,
+                                    uint32_t lParam);
+
+// The ten-field window-class record.
+struct WindowClass {
+    uint32_t style;
+    WindowProcedure windowProc;
+    int32_t classExtra;
+    int32_t windowExtra;
+    InstanceHandle instance;
+    uint32_t icon;
+    uint32_t cursor;
+    uint32_t background; // a stock object number; 4 is black
+    const char* menuName;
+    const char* className;
+};
+
+// Registers the class; its low 16 bits are 0 when refused.
+uint32_t platformRegisterClass(const WindowClass* windowClass);
+// Creates a window of a registered class, not yet shown; 0 when refused.
+WindowHandle platformCreateWindow(uint32_t exStyle, const char* className, const char* title,
+                                  uint32_t style, int x, int y, int width, int height,
+                                  WindowHandle parent, uint32_t menu, InstanceHandle instance,
+                                  void* param);
+void platformSetWindowLong(WindowHandle window, int index, uint32_t value);
+// insertAfter -1 is top-most; flags 1 keep the size, 2 keep the position, 64 show.
+void platformSetWindowPos(WindowHandle window, int insertAfter, int x, int y, int width, int height,
+                          uint32_t flags);
+void platformSetForegroundWindow(WindowHandle window);
+void platformUpdateWindow(WindowHandle window);
+
+// Waits for the next message; 0 when it is the quit message.
+int platformGetMessage(Message* message);
+// Takes the next waiting message if there is one (remove 1); 0 when there is none.
+int platformPeekMessage(Message* message, uint32_t remove);
+void platformTranslateMessage(const Message* message);
+// Hands the message to its window's procedure and returns what that returns.
+int32_t platformDispatchMessage(const Message* message);
+int32_t platformDefWindowProc(WindowHandle window, uint32_t message, uint32_t wParam,
+                              uint32_t lParam);
+
+// The shell's full-screen call, where the platform has one (none on a Linux desktop).
+using ShellFullScreen = int (*)(WindowHandle window, uint32_t flags);
+ShellFullScreen platformLoadShellFullScreen();
+
+// ---- The window's pixels
+
+inline constexpr int ScreenWidth = 240;
+inline constexpr int ScreenHeight = 320;
+inline constexpr int ScreenStride = ScreenWidth * 3;
+
+// The window's 240 x 320 pixels, blue, green, red, top row first, 720 bytes a row; none when
+// the window has no surface. What is written there reaches the screen at platformShowPixels.
+uint8_t* platformWindowPixels(WindowHandle window);
+// Puts the rectangle of the window's pixels on the screen.
+void platformShowPixels(WindowHandle window, int x, int y, int width, int height);

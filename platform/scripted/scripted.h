@@ -53,3 +53,34 @@ void scriptedRefuseWavePrepare(int nth);
 void scriptedHoldThreads(bool hold);
 void scriptedRefuseThreads(bool refuse);
 int scriptedThreadsStarted();
+
+// ---- The window and its messages
+
+void scriptedRefuseClass(bool refuse);
+void scriptedRefuseWindow(bool refuse);
+void scriptedRefuseSurface(bool refuse);
+// Whether the shell has its full-screen call ("fullScreen <window> <flags>" in the record).
+void scriptedSetShellPresent(bool present);
+// Messages the program will take, in order. When they run out, the quit message comes. Those
+// posted before a pause are waiting already when the program starts: start-up's own message
+// pumps take them. The rest come one by one as the event loop waits.
+void scriptedPost(uint32_t message, uint32_t wParam, uint32_t lParam);
+void scriptedPostStylus(uint32_t message, int x, int y);
+void scriptedPostQuit();
+void scriptedPostPause();
+// Before the next message is taken (by the blocking get only), the device plays `count`
+// blocks, each once the feeder has queued the one after it.
+void scriptedPostDeviceBlocks(int count);
+// The window's 240 x 320 pixels.
+const uint8_t* scriptedWindowPixels();
+
+// ---- A whole run, in a child process
+
+// Where platformExitProcess writes what was recorded before it ends the process.
+void scriptedSetRecordPath(const char* path);
+struct ScriptedRecord {
+    std::vector<std::string> calls;
+    std::vector<ScriptedBlock> blocks;
+    std::vector<uint8_t> pixels;
+};
+bool scriptedReadRecord(const char* path, ScriptedRecord* record);

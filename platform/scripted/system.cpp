@@ -5,8 +5,10 @@
 
 #include <condition_variable>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <pthread.h>
+#include <sstream>
 
 std::mutex scriptedMutex;
 static std::vector<std::string> calls;
@@ -29,6 +31,7 @@ std::vector<std::string> scriptedCalls() {
 
 void scriptedReset() {
     scriptedResetWave();
+    scriptedResetWindow();
     std::lock_guard<std::mutex> guard(scriptedMutex);
     calls.clear();
     holdThreads = refuseThreads = false;
@@ -89,4 +92,40 @@ int platformStartThread(void (*body)()) {
 void platformRaiseThreadPriority() {
     std::lock_guard<std::mutex> guard(scriptedMutex);
     scriptedRecord("raiseThreadPriority");
+}
+
+void scriptedWriteRecord(const char* path, const uint8_t* pixels) {
+    std::ofstream out(path, std::ios::binary);
+    for (const std::string& call : scriptedCalls()) out << "call " << call << "\n";
+    for (const ScriptedBlock& block : scriptedQueuedBlocks()) {
+        out << "block " << block.which;
+        for (int16_t sample : block.samples) out << " " << sample;
+        out << "\n";
+    }
+    out << "pixels\n";
+    out.write(reinterpret_cast<const char*>(pixels), ScreenHeight * ScreenStride);
+}
+
+bool scriptedReadRecord(const char* path, ScriptedRecord* record) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    *record = ScriptedRecord{};
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("call ", 0) == 0) {
+            record->calls.push_back(line.substr(5));
+        } else if (line.rfind("block ", 0) == 0) {
+            std::istringstream fields(line.substr(6));
+            ScriptedBlock block;
+            fields >> block.which;
+            int sample;
+            while (fields >> sample) block.samples.push_back(static_cast<int16_t>(sample));
+            record->blocks.push_back(block);
+        } else if (line == "pixels") {
+            record->pixels.resize(ScreenHeight * ScreenStride);
+            in.read(reinterpret_cast<char*>(record->pixels.data()), ScreenHeight * ScreenStride);
+            return in.gcount() == ScreenHeight * ScreenStride;
+        }
+    }
+    return false;
 }

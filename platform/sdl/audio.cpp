@@ -41,7 +41,9 @@ static void SDLCALL playQueued(void*, Uint8* stream, int length) {
     }
 }
 
-uint64_t sdlAudioUnderruns() { return underruns.load(std::memory_order_relaxed); }
+uint64_t sdlAudioUnderruns() {
+    return underruns.load(std::memory_order_relaxed);
+}
 
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     if (deviceOpen.load() || format->formatTag != 1 || format->bitsPerSample != 16) return 1;

@@ -2,7 +2,21 @@
 #include "platform/platform.h"
 
 #include <SDL.h>
+#include <cstdio>
 #include <unistd.h>
+
+void platformExitProcess(int code) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(code);
+}
+
+void platformSwitch(int on) {
+    if (on)
+        SDL_DisableScreenSaver();
+    else
+        SDL_EnableScreenSaver();
+}
 
 int platformExecutablePath(char* path, int capacity) {
     if (capacity < 2) return 0;

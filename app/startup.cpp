@@ -1,0 +1,87 @@
+// startup.cpp -- from nothing to the first frame, and back to nothing.
+#include "app/startup.h"
+
+#include "app/event_loop.h"
+#include "assets/media.h"
+#include "assets/sample_bank.h"
+#include "audio/audio_output.h"
+#include "display/screen.h"
+#include "display/splash.h"
+#include "display/sprites.h"
+#include "instrument/strings.h"
+
+#include <cstdio>
+#include <cstring>
+
+WindowHandle MainWindow;
+ShellFullScreen FullScreenCall;
+
+static constexpr uint32_t PopupStyle = 0x80000000;
+static constexpr uint32_t HideShellElements = 42; // task bar, input-panel button, start icon
+static constexpr uint32_t ShowShellElements = 21;
+
+void fullScreen(uint32_t flags) {
+    if (FullScreenCall) FullScreenCall(MainWindow, flags);
+}
+
+int32_t windowProc(WindowHandle window, uint32_t message, uint32_t wParam, uint32_t lParam) {
+    return platformDefWindowProc(window, message, wParam, lParam);
+}
+
+void pumpMessages() {
+    Message message;
+    while (platformPeekMessage(&message, 1) && message.message != MsgQuit) {
+        platformTranslateMessage(&message);
+        platformDispatchMessage(&message);
+    }
+}
+
+// A start-up that cannot go on says why and ends the process at once.
+[[noreturn]] static void fail(int code, const char* what, const char* path = nullptr) {
+    std::fprintf(stderr, "Fretstrummer: %s%s\n", what, path ? path : "");
+    platformExitProcess(code);
+}
+
+int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
+    FullScreenCall = platformLoadShellFullScreen();
+    buildMediaDir();
+
+    WindowClass windowClass{0, windowProc, 0, 0, instance, 0, 0, 4, nullptr, "Fretstrummer"};
+    if ((platformRegisterClass(&windowClass) & 0xFFFF) == 0) return -1;
+    MainWindow = platformCreateWindow(0, "Fretstrummer", "Fretstrummer", PopupStyle, 0, 0, 240, 320,
+                                      0, 0, instance, nullptr);
+    if (!MainWindow) return -2;
+    platformSetWindowLong(MainWindow, -16, PopupStyle);
+    platformSetWindowPos(MainWindow, -1, 0, 0, 240, 320, 1 | 2 | 64);
+    platformSetForegroundWindow(MainWindow);
+    platformUpdateWindow(MainWindow);
+    pumpMessages();
+    fullScreen(HideShellElements);
+    pumpMessages();
+    platformSwitch(1);
+    showSplash(MainWindow);
+
+    if (!openAudio(1, 22050, 1024)) fail(-3, "cannot open the audio output");
+    if (!buildSampleBank()) {
+        char name[16], path[MediaPathCapacity];
+        std::snprintf(name, sizeof name, "%d.wav", FailedSampleFile);
+        if (!mediaPath(name, path, sizeof path)) std::snprintf(path, sizeof path, "%s", name);
+        fail(-4, "cannot load ", path);
+    }
+    loadSprites();
+    initStrings();
+
+    WindowSurface = platformWindowPixels(MainWindow);
+    if (!WindowSurface) fail(-5, "cannot create the back buffer");
+    std::memset(BackBuffer, 0, sizeof BackBuffer);
+    redrawAll();
+    pumpMessages();
+    runEventLoop();
+}
+
+void shutdown() {
+    closeAudio();
+    platformSwitch(0);
+    fullScreen(ShowShellElements);
+    platformExitProcess(0);
+}

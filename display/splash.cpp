@@ -1,0 +1,4 @@
+// splash.cpp -- the loading screen.
+#include "display/splash.h"
+
+void showSplash(WindowHandle) {}

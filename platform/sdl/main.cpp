@@ -1,0 +1,8 @@
+// main.cpp -- the process's entry: runs the program and ends with its exit code.
+#include "app/startup.h"
+#include "platform/platform.h"
+
+int main() {
+    int code = programEntry(1, 0, "", 1);
+    platformExitProcess(code);
+}

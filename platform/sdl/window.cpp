@@ -1,0 +1,316 @@
+// window.cpp -- the window, its pixels and its input on SDL2, in the program's own messages.
+#include "platform/platform.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+namespace {
+
+SDL_Window* sdlWindow;
+SDL_Renderer* renderer;
+SDL_Texture* texture;
+WindowClass registered;
+constexpr WindowHandle TheWindow = 1;
+int scale = 1;
+uint8_t pixels[ScreenHeight * ScreenStride];
+
+// Messages made from SDL events and not yet taken: one event can make several.
+constexpr int PendingSize = 64;
+Message pending[PendingSize];
+int pendingHead, pendingCount;
+int lastX, lastY; // the stylus's last point, in screen pixels of 240 x 320
+
+void push(uint32_t message, uint32_t wParam, uint32_t lParam) {
+    if (pendingCount == PendingSize) return;
+    pending[(pendingHead + pendingCount++) % PendingSize] =
+        Message{TheWindow, message, wParam, lParam};
+}
+
+int floorDiv(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+uint32_t point(int x, int y) {
+    return (static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF);
+}
+
+// SDL reports a quick drag as a few far-apart points where a digitiser reports every column.
+// Before a move that jumps over string columns, one move per column crossed, at the first
+// pixel of that column on the line between the two points, so a fast strum plucks every string.
+void pushMove(int x, int y) {
+    int from = floorDiv(lastX, 40), to = floorDiv(x, 40);
+    int step = to > from ? 1 : -1;
+    for (int column = from + step; column != to && to != from; column += step) {
+        if (column < 0 || column > 5) continue;
+        int cx = step > 0 ? column * 40 : column * 40 + 39;
+        int cy =
+            lastY + static_cast<int>(static_cast<long>(y - lastY) * (cx - lastX) / (x - lastX));
+        push(MsgStylusMove, 0, point(cx, cy));
+    }
+    push(MsgStylusMove, 0, point(x, y));
+    lastX = x;
+    lastY = y;
+}
+
+// The handheld's virtual-key code of an SDL key, or 0 for a key it has none for.
+uint32_t virtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
+    if (key >= SDLK_F13 && key <= SDLK_F24) return 124 + (key - SDLK_F13);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 97 + (key - SDLK_KP_1);
+    switch (key) {
+    case SDLK_BACKSPACE:
+        return 8;
+    case SDLK_TAB:
+        return 9;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return 13;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return 16;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return 17;
+    case SDLK_LALT:
+    case SDLK_RALT:
+        return 18;
+    case SDLK_PAUSE:
+        return 19;
+    case SDLK_CAPSLOCK:
+        return 20;
+    case SDLK_ESCAPE:
+        return 27;
+    case SDLK_SPACE:
+        return 32;
+    case SDLK_PAGEUP:
+        return 33;
+    case SDLK_PAGEDOWN:
+        return 34;
+    case SDLK_END:
+        return 35;
+    case SDLK_HOME:
+        return 36;
+    case SDLK_LEFT:
+        return 37;
+    case SDLK_UP:
+        return 38;
+    case SDLK_RIGHT:
+        return 39;
+    case SDLK_DOWN:
+        return 40;
+    case SDLK_PRINTSCREEN:
+        return 44;
+    case SDLK_INSERT:
+        return 45;
+    case SDLK_DELETE:
+        return 46;
+    case SDLK_LGUI:
+        return 91;
+    case SDLK_RGUI:
+        return 92;
+    case SDLK_APPLICATION:
+        return 93;
+    case SDLK_KP_0:
+        return 96;
+    case SDLK_KP_MULTIPLY:
+        return 106;
+    case SDLK_KP_PLUS:
+        return 107;
+    case SDLK_KP_MINUS:
+        return 109;
+    case SDLK_KP_PERIOD:
+        return 110;
+    case SDLK_KP_DIVIDE:
+        return 111;
+    case SDLK_NUMLOCKCLEAR:
+        return 144;
+    case SDLK_SCROLLLOCK:
+        return 145;
+    case SDLK_SEMICOLON:
+        return 186;
+    case SDLK_EQUALS:
+        return 187;
+    case SDLK_COMMA:
+        return 188;
+    case SDLK_MINUS:
+        return 189;
+    case SDLK_PERIOD:
+        return 190;
+    case SDLK_SLASH:
+        return 191;
+    case SDLK_BACKQUOTE:
+        return 192;
+    case SDLK_LEFTBRACKET:
+        return 219;
+    case SDLK_BACKSLASH:
+        return 220;
+    case SDLK_RIGHTBRACKET:
+        return 221;
+    case SDLK_QUOTE:
+        return 222;
+    default:
+        return 0;
+    }
+}
+
+void translate(const SDL_Event& e) {
+    switch (e.type) {
+    case SDL_QUIT:
+        push(MsgQuit, 0, 0);
+        break;
+    case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            push(MsgClose, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            push(MsgActivate, 1, 0);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            push(MsgActivate, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            push(MsgPaint, 0, 0);
+            break;
+        default:
+            break;
+        }
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (e.button.button != SDL_BUTTON_LEFT) break;
+        lastX = floorDiv(e.button.x, scale);
+        lastY = floorDiv(e.button.y, scale);
+        push(e.type == SDL_MOUSEBUTTONDOWN ? MsgStylusDown : MsgStylusUp, 0, point(lastX, lastY));
+        break;
+    case SDL_MOUSEMOTION:
+        // Moving with no button held is not a stylus event.
+        if (e.motion.state & SDL_BUTTON_LMASK)
+            pushMove(floorDiv(e.motion.x, scale), floorDiv(e.motion.y, scale));
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        if (e.type == SDL_KEYDOWN && alt && e.key.keysym.sym == SDLK_F4) {
+            push(MsgClose, 0, 0);
+            break;
+        }
+        uint32_t code = virtualKey(e.key.keysym.sym);
+        if (!code) break;
+        bool down = e.type == SDL_KEYDOWN;
+        push(alt ? (down ? MsgSysKeyDown : MsgSysKeyUp) : (down ? MsgKeyDown : MsgKeyUp), code, 0);
+        break;
+    }
+    default:
+        // Touches arrive as SDL's mouse events as well; their finger events are left alone so a
+        // touch reaches the program once.
+        break;
+    }
+}
+
+int takePending(Message* message) {
+    if (pendingCount == 0) return 0;
+    *message = pending[pendingHead];
+    pendingHead = (pendingHead + 1) % PendingSize;
+    pendingCount--;
+    return 1;
+}
+
+void present() {
+    if (!renderer) return;
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+}
+
+} // namespace
+
+uint32_t platformRegisterClass(const WindowClass* windowClass) {
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Video only: a joystick or sensor subsystem would turn the blocking wait into a poll, and
+    // audio is brought up by the wave output alone.
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+    registered = *windowClass;
+    return 1;
+}
+
+WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint32_t, int x, int y,
+                                  int width, int height, WindowHandle, uint32_t, InstanceHandle,
+                                  void*) {
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0)
+        scale = std::max(1, std::min(usable.w / width, usable.h / height));
+    sdlWindow =
+        SDL_CreateWindow(title, x, y, width * scale, height * scale,
+                         SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_HIDDEN);
+    if (!sdlWindow) return 0;
+    renderer = SDL_CreateRenderer(sdlWindow, -1, 0);
+    if (!renderer) renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer)
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
+                                    ScreenWidth, ScreenHeight);
+    return TheWindow;
+}
+
+void platformSetWindowLong(WindowHandle, int, uint32_t) {}
+
+void platformSetWindowPos(WindowHandle, int, int, int, int, int, uint32_t flags) {
+    if (flags & 64) SDL_ShowWindow(sdlWindow);
+}
+
+void platformSetForegroundWindow(WindowHandle) {
+    SDL_RaiseWindow(sdlWindow);
+}
+
+void platformUpdateWindow(WindowHandle) {
+    present();
+}
+
+int platformGetMessage(Message* message) {
+    while (!takePending(message)) {
+        SDL_Event event;
+        if (!SDL_WaitEvent(&event)) return 0;
+        translate(event);
+    }
+    return message->message != MsgQuit;
+}
+
+int platformPeekMessage(Message* message, uint32_t) {
+    SDL_Event event;
+    while (pendingCount == 0 && SDL_PollEvent(&event)) translate(event);
+    return takePending(message);
+}
+
+void platformTranslateMessage(const Message*) {}
+
+int32_t platformDispatchMessage(const Message* m) {
+    return registered.windowProc
+               ? registered.windowProc(m->window, m->message, m->wParam, m->lParam)
+               : 0;
+}
+
+int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t, uint32_t) {
+    if (message == MsgPaint) present();
+    return 0;
+}
+
+ShellFullScreen platformLoadShellFullScreen() {
+    return nullptr;
+}
+
+uint8_t* platformWindowPixels(WindowHandle) {
+    return texture ? pixels : nullptr;
+}
+
+void platformShowPixels(WindowHandle, int x, int y, int width, int height) {
+    if (!texture) return;
+    SDL_Rect rect{x, y, width, height};
+    SDL_UpdateTexture(texture, &rect, pixels + y * ScreenStride + x * 3, ScreenStride);
+    present();
+}

@@ -1,0 +1,187 @@
+// The whole program over the scripted platform: start-up, strumming, and every way it ends.
+#include "assets/sample_bank.h"
+#include "program_harness.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+// Short notes, distinct on every string and apart in time, so each can be found in the blocks.
+static const int NoteSamples = 600;
+
+static void writeShortNotes(const MediaFolder& folder) {
+    for (int i = 0; i < 6; i++) {
+        std::vector<int16_t> note(NoteSamples);
+        for (int k = 0; k < NoteSamples; k++) note[k] = int16_t(1000 * (i + 1) + k);
+        folder.write(std::to_string(i + 1) + ".wav", pcm(note));
+    }
+}
+
+static uint32_t at(int x, int y) {
+    return uint32_t(y) << 16 | uint32_t(x);
+}
+
+static const std::vector<std::string> StartUp = {
+    "loadShell absent",
+    "registerClass style=0 proc=set extra=0,0 instance=7 icon=0 cursor=0 background=4 "
+    "menu=none class=Fretstrummer",
+    "createWindow exStyle=0 class=Fretstrummer title=Fretstrummer style=0x80000000 0,0 240x320 "
+    "parent=0 menu=0 instance=7 param=none",
+    "setWindowLong 16 -16 0x80000000",
+    "setWindowPos 16 -1 0,0 240x320 flags=67",
+    "setForeground 16",
+    "updateWindow 16",
+    "switch 1",
+    "waveOpen 1 1 22050 44100 2 16 0",
+    "wavePrepare A 32",
+    "wavePrepare B 32",
+    "startThread",
+    "show 0,0 240x320",
+};
+static const std::vector<std::string> Shutdown = {"waveUnprepare A", "waveUnprepare B", "waveClose",
+                                                  "switch 0", "exitProcess 0"};
+
+static std::vector<std::string> concat(std::vector<std::string> a,
+                                       const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(Program, StartsUpInOrderAndShutsDownAtTheEndOfTheQueue) {
+    MediaFolder folder;
+    writeShortNotes(folder);
+    ProgramRun run = runProgram([] {});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(orderedCalls(run.record), concat(StartUp, Shutdown));
+    EXPECT_EQ(std::count(run.record.calls.begin(), run.record.calls.end(), "raiseThreadPriority"),
+              1);
+    EXPECT_EQ(run.record.pixels, std::vector<uint8_t>(240 * 320 * 3, 0));
+    EXPECT_EQ(run.errors, "");
+}
+
+TEST(Program, WithAShellTakesTheFullScreenAndGivesItBack) {
+    MediaFolder folder;
+    writeShortNotes(folder);
+    ProgramRun run = runProgram([] {
+        scriptedSetShellPresent(true);
+        scriptedPostPause();
+        scriptedPost(MsgActivate, 0, 0); // losing activation puts full screen back as well
+    });
+    std::vector<std::string> expected = StartUp;
+    expected[0] = "loadShell present";
+    expected.insert(expected.begin() + 7, "fullScreen 16 42");
+    expected.insert(expected.end(), {"fullScreen 16 42", "dispatch 6 0 0", "default 6"});
+    expected = concat(expected, Shutdown);
+    expected.insert(expected.end() - 1, "fullScreen 16 21");
+    EXPECT_EQ(orderedCalls(run.record), expected);
+}
+
+TEST(Program, ARefusedClassOrWindowEndsWithMinusOneOrMinusTwo) {
+    ProgramRun refusedClass = runProgram([] { scriptedRefuseClass(true); });
+    EXPECT_EQ(refusedClass.exitCode, -1);
+    EXPECT_EQ(orderedCalls(refusedClass.record),
+              (std::vector<std::string>{StartUp[0], StartUp[1], "exitProcess -1"}));
+    ProgramRun refusedWindow = runProgram([] { scriptedRefuseWindow(true); });
+    EXPECT_EQ(refusedWindow.exitCode, -2);
+    EXPECT_EQ(orderedCalls(refusedWindow.record),
+              (std::vector<std::string>{StartUp[0], StartUp[1], StartUp[2], "exitProcess -2"}));
+}
+
+TEST(Program, AFailedStartUpSaysWhyAndEndsAtOnce) {
+    MediaFolder folder;
+    writeShortNotes(folder);
+    ProgramRun noAudio = runProgram([] { scriptedRefuseWaveOpen(true); });
+    EXPECT_EQ(noAudio.exitCode, -3);
+    EXPECT_EQ(noAudio.errors, "Fretstrummer: cannot open the audio output\n");
+    EXPECT_EQ(orderedCalls(noAudio.record).back(), "exitProcess -3");
+
+    std::filesystem::remove(folder.media / "4.wav");
+    ProgramRun noSample = runProgram([] {});
+    EXPECT_EQ(noSample.exitCode, -4);
+    EXPECT_EQ(noSample.errors,
+              "Fretstrummer: cannot load " + (folder.media / "4.wav").string() + "\n");
+    // Nothing of shutdown: the audio is not closed and the switch stays on.
+    std::vector<std::string> calls = orderedCalls(noSample.record);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()),
+              (std::vector<std::string>{"startThread", "exitProcess -4"}));
+
+    writeShortNotes(folder);
+    ProgramRun noSurface = runProgram([] { scriptedRefuseSurface(true); });
+    EXPECT_EQ(noSurface.exitCode, -5);
+    EXPECT_EQ(noSurface.errors, "Fretstrummer: cannot create the back buffer\n");
+}
+
+TEST(Program, AQuitMetDuringStartUpIsConsumedThere) {
+    MediaFolder folder;
+    writeShortNotes(folder);
+    ProgramRun run = runProgram([] {
+        scriptedPost(MsgPaint, 0, 0);
+        scriptedPostQuit();
+        scriptedPostPause();
+        scriptedPostStylus(MsgStylusDown, 2, 3);
+    });
+    EXPECT_EQ(run.exitCode, 0);
+    std::vector<std::string> expected = StartUp;
+    expected.insert(expected.begin() + 7, {"translate 15", "dispatch 15 0 0", "default 15"});
+    expected.insert(expected.end(), {"dispatch 513 0 " + std::to_string(at(2, 3)), "default 513"});
+    EXPECT_EQ(orderedCalls(run.record), concat(expected, Shutdown));
+}
+
+TEST(Program, CloseAndDestroyEndTheProgramAfterTheirDispatch) {
+    MediaFolder folder;
+    writeShortNotes(folder);
+    for (uint32_t message : {MsgClose, MsgDestroy}) {
+        ProgramRun run = runProgram([message] {
+            scriptedPostPause();
+            scriptedPost(message, 0, 0);
+            scriptedPostStylus(MsgStylusDown, 100, 100); // never reached
+        });
+        EXPECT_EQ(run.exitCode, 0);
+        std::vector<std::string> expected = StartUp;
+        expected.insert(expected.end(), {"dispatch " + std::to_string(message) + " 0 0",
+                                         "default " + std::to_string(message)});
+        EXPECT_EQ(orderedCalls(run.record), concat(expected, Shutdown)) << message;
+        EXPECT_TRUE(run.record.blocks.size() <= 3) << "a note was plucked";
+    }
+}
+
+TEST(Program, AStrokeAcrossTheScreenSoundsEveryStringOnceInOrder) {
+    MediaFolder folder;
+    writeShortNotes(folder);
+    ProgramRun run = runProgram([] {
+        scriptedPostPause();
+        scriptedPostStylus(MsgStylusDown, 0, 100);
+        for (int x = 0; x < 240; x++) {
+            scriptedPostStylus(MsgStylusMove, x, 100 + x / 3);
+            if (x % 40 == 0) scriptedPostDeviceBlocks(3);
+        }
+        scriptedPostStylus(MsgStylusUp, 239, 180);
+        scriptedPostDeviceBlocks(3);
+        scriptedPostStylus(MsgStylusDown, 1, 1);
+    });
+    ASSERT_EQ(run.exitCode, 0);
+    ASSERT_TRUE(buildSampleBank());
+
+    // Every block holds silence but for the six notes, whole, each from a block's start.
+    const std::vector<ScriptedBlock>& blocks = run.record.blocks;
+    std::vector<int16_t> heard;
+    for (const ScriptedBlock& block : blocks)
+        heard.insert(heard.end(), block.samples.begin(), block.samples.end());
+    size_t from = 0;
+    for (int string = 5; string >= 0; string--) {
+        const Sample& note = SampleBank[string * FretCount];
+        ASSERT_EQ(note.length, uint32_t(2 * NoteSamples));
+        size_t onset = from;
+        while (onset < heard.size() && heard[onset] == 0) onset++;
+        ASSERT_LT(onset, heard.size()) << "string " << string << " never sounded";
+        EXPECT_EQ(onset % 512, 0u) << string;
+        EXPECT_EQ(std::vector<int16_t>(heard.begin() + onset, heard.begin() + onset + NoteSamples),
+                  std::vector<int16_t>(note.data, note.data + NoteSamples))
+            << "string " << string;
+        from = onset + NoteSamples;
+    }
+    EXPECT_EQ(std::count(heard.begin() + from, heard.end(), 0),
+              heard.end() - (heard.begin() + from));
+    releaseSampleBank();
+}
