@@ -70,6 +70,7 @@ int routeMessage(const Message* message, bool* exit) {
 }
 
 void runEventLoop() {
+    if (CloseDuringStartUp) shutdown();
     bool exit = false;
     Message message;
     for (;;) {

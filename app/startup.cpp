@@ -28,11 +28,16 @@ int32_t windowProc(WindowHandle window, uint32_t message, uint32_t wParam, uint3
     return platformDefWindowProc(window, message, wParam, lParam);
 }
 
+bool CloseDuringStartUp;
+
 void pumpMessages() {
     Message message;
     while (platformPeekMessage(&message, 1) && message.message != MsgQuit) {
         platformTranslateMessage(&message);
         platformDispatchMessage(&message);
+        // Closing the window while the program starts must not be lost: the event loop ends
+        // the program as soon as start-up is over.
+        if (message.message == MsgClose || message.message == MsgDestroy) CloseDuringStartUp = true;
     }
 }
 

@@ -16,8 +16,9 @@ int programEntry(InstanceHandle instance, InstanceHandle previous, const char* c
                  int show);
 
 // Handles the messages waiting now, without waiting for more; stops at the quit message, which
-// it takes from the queue and drops.
+// it takes from the queue and drops. Notes a close request or destruction in CloseDuringStartUp.
 void pumpMessages();
+extern bool CloseDuringStartUp;
 
 // The window procedure: everything goes to the platform's default handling.
 int32_t windowProc(WindowHandle window, uint32_t message, uint32_t wParam, uint32_t lParam);

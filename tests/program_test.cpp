@@ -146,6 +146,20 @@ TEST(Program, CloseAndDestroyEndTheProgramAfterTheirDispatch) {
     }
 }
 
+TEST(Program, AWindowClosedWhileItStartsEndsItOnceStartUpIsOver) {
+    MediaFolder folder;
+    writeShortNotes(folder);
+    ProgramRun run = runProgram([] {
+        scriptedPost(MsgClose, 0, 0);
+        scriptedPostPause();
+        scriptedPostStylus(MsgStylusDown, 100, 100);
+    });
+    EXPECT_EQ(run.exitCode, 0);
+    std::vector<std::string> expected = StartUp;
+    expected.insert(expected.begin() + 7, {"translate 16", "dispatch 16 0 0", "default 16"});
+    EXPECT_EQ(orderedCalls(run.record), concat(expected, Shutdown));
+}
+
 TEST(Program, AStrokeAcrossTheScreenSoundsEveryStringOnceInOrder) {
     MediaFolder folder;
     writeShortNotes(folder);

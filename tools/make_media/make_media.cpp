@@ -211,8 +211,9 @@ std::vector<int16_t> pluckedNote(const StringVoice& voice, int length, uint32_t 
 
     double peak = 0;
     for (double v : out) peak = std::max(peak, std::fabs(v));
-    // Peaks at -6 dBFS: two attacks that start in the same block still add up without clipping.
-    double scale = 0.5 * 32767 / peak;
+    // Peaks at -10 dBFS: the six notes of a strum ring together and still add up without
+    // clipping.
+    double scale = 0.316 * 32767 / peak;
     std::vector<int16_t> samples(length);
     for (int n = 0; n < length; n++) samples[n] = static_cast<int16_t>(std::lround(out[n] * scale));
     return samples;
