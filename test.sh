@@ -29,7 +29,7 @@ suite() {
 }
 
 echo "== plain build"
-suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRETSTRUMMER_BENCH=ON
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 suite build-asan -DCMAKE_BUILD_TYPE=Debug -DFRETSTRUMMER_SANITIZE=address,undefined
 echo "== ThreadSanitizer build"

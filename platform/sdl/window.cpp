@@ -233,6 +233,8 @@ uint32_t platformRegisterClass(const WindowClass* windowClass) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // The window's own framebuffer, not an OpenGL context behind it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Video only: a joystick or sensor subsystem would turn the blocking wait into a poll, and
     // audio is brought up by the wave output alone.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
@@ -250,8 +252,11 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint
         SDL_CreateWindow(title, x, y, width * scale, height * scale,
                          SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_HIDDEN);
     if (!sdlWindow) return 0;
-    renderer = SDL_CreateRenderer(sdlWindow, -1, 0);
-    if (!renderer) renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
+    // The software renderer: ready at once where an accelerated one first compiles its shaders
+    // (hundreds of milliseconds without a GPU), exact in its nearest-neighbour scaling, and
+    // cheap for a picture that changes only when the view does.
+    renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer) renderer = SDL_CreateRenderer(sdlWindow, -1, 0);
     if (renderer)
         texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
                                     ScreenWidth, ScreenHeight);
