@@ -76,9 +76,7 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
     loadSprites();
     initStrings();
 
-    WindowSurface = platformWindowPixels(MainWindow);
-    if (!WindowSurface) fail(-5, "cannot create the back buffer");
-    std::memset(BackBuffer, 0, sizeof BackBuffer);
+    if (!createSurfaces()) fail(-5, "cannot create the back buffer");
     redrawAll();
     pumpMessages();
     runEventLoop();

@@ -1,25 +1,52 @@
-// screen.cpp -- draws the views into the back buffer and copies them to the window.
+// screen.cpp -- draws the play view or the chord editor into the back buffer, then the window.
 #include "display/screen.h"
 
 #include "app/startup.h"
+#include "display/sprites.h"
+#include "instrument/chords.h"
+#include "instrument/strings.h"
 #include "platform/platform.h"
 
 #include <cstring>
 
-uint8_t BackBuffer[BackBufferBytes];
-uint8_t* WindowSurface;
+static uint8_t backBufferPixels[ScreenHeight * ScreenStride];
+Surface BackBuffer{backBufferPixels, ScreenWidth, ScreenHeight, ScreenStride, false};
+Surface WindowSurface{nullptr, ScreenWidth, ScreenHeight, ScreenStride, false};
+
+int createSurfaces() {
+    WindowSurface.pixels = platformWindowPixels(MainWindow);
+    if (!WindowSurface.pixels) return 0;
+    std::memset(backBufferPixels, 0, sizeof backBufferPixels);
+    return 1;
+}
+
+static void draw(const Sprite* sprite, int x, int y) {
+    copyRect(&BackBuffer, x, y, sprite->width, sprite->height, sprite->drawable, 0, 0, RopCopy);
+}
 
 static void copyToWindow(int x, int y, int width, int height) {
-    for (int row = y; row < y + height; row++)
-        std::memcpy(WindowSurface + row * ScreenStride + x * 3,
-                    BackBuffer + row * ScreenStride + x * 3, static_cast<size_t>(width) * 3);
+    copyRect(&WindowSurface, x, y, width, height, &BackBuffer, x, y, RopCopy);
     platformShowPixels(MainWindow, x, y, width, height);
 }
 
 void redrawAll() {
-    copyToWindow(0, 0, 240, 320);
+    if (!EditedChord) {
+        draw(BackgroundSprite, 0, 0);
+        draw(ExitSprite, 0, 0);
+        draw(ResetSprite, 50, 0);
+        for (const StringState& s : Strings)
+            draw(s.sprite, s.left + s.width / 2 - s.sprite->width / 2, s.top);
+    } else {
+        for (int s = 0; s < 6; s++)
+            for (int f = 0; f < 8; f++)
+                draw(EditedChord->frets[s] == f ? LadSpotSprite : LadSprite, 200 - 40 * s,
+                     280 - 40 * f);
+    }
+    copyToWindow(0, 0, ScreenWidth, ScreenHeight);
 }
 
-void redrawCell(int string, int fret, CellMode) {
-    copyToWindow((5 - string) * 40, (7 - fret) * 40, 40, 40);
+void redrawCell(int string, int fret, CellMode mode) {
+    int x = (5 - string) * 40, y = (7 - fret) * 40;
+    draw(mode == CellMarked ? LadSpotSprite : LadSprite, x, y);
+    copyToWindow(x, y, 40, 40);
 }

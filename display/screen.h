@@ -1,14 +1,19 @@
 // screen.h -- the back buffer all drawing goes to, and the two views drawn from it.
 #pragma once
 
+#include "display/surface.h"
+
 #include <cstdint>
 
-inline constexpr int BackBufferBytes = 240 * 320 * 3;
+// 240 x 320, top row first, all black until the first frame.
+extern Surface BackBuffer;
+// The window's pixels, where every frame is copied; its pixels are none until start-up has
+// fetched them.
+extern Surface WindowSurface;
 
-// 240 x 320 pixels, blue, green, red, top row first, 720 bytes a row.
-extern uint8_t BackBuffer[BackBufferBytes];
-// The window's pixels, where every frame is copied; none until start-up fetches it.
-extern uint8_t* WindowSurface;
+// Start-up's steps 17 to 19: the window's pixels, and the back buffer all black. 0 when the
+// window has no pixels to draw into.
+int createSurfaces();
 
 enum CellMode { CellEmpty, CellMarked };
 

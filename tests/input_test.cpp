@@ -26,8 +26,9 @@ struct InputTest : ::testing::Test {
         std::memset(KeyDownTable, 0, sizeof KeyDownTable);
         clearChords();
         ActiveChord = EditedChord = nullptr;
+        loadSprites();
         initStrings();
-        WindowSurface = window.data();
+        WindowSurface.pixels = window.data();
     }
     void TearDown() override {
         releaseSampleBank();

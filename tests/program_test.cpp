@@ -11,6 +11,10 @@
 static const int NoteSamples = 600;
 
 static void writeShortNotes(const MediaFolder& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(FRETSTRUMMER_MEDIA_DIR))
+        if (entry.path().extension() == ".bmp")
+            std::filesystem::copy_file(entry.path(), folder.media / entry.path().filename(),
+                                       std::filesystem::copy_options::overwrite_existing);
     for (int i = 0; i < 6; i++) {
         std::vector<int16_t> note(NoteSamples);
         for (int k = 0; k < NoteSamples; k++) note[k] = int16_t(1000 * (i + 1) + k);
@@ -33,6 +37,7 @@ static const std::vector<std::string> StartUp = {
     "setForeground 16",
     "updateWindow 16",
     "switch 1",
+    "show 0,0 240x320",
     "waveOpen 1 1 22050 44100 2 16 0",
     "wavePrepare A 32",
     "wavePrepare B 32",
@@ -56,7 +61,6 @@ TEST(Program, StartsUpInOrderAndShutsDownAtTheEndOfTheQueue) {
     EXPECT_EQ(orderedCalls(run.record), concat(StartUp, Shutdown));
     EXPECT_EQ(std::count(run.record.calls.begin(), run.record.calls.end(), "raiseThreadPriority"),
               1);
-    EXPECT_EQ(run.record.pixels, std::vector<uint8_t>(240 * 320 * 3, 0));
     EXPECT_EQ(run.errors, "");
 }
 
