@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 headless=0
 [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || headless=1
 
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev)
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core)
 ((headless)) && packages+=(xvfb xdotool imagemagick sox)
 missing=()
 for package in "${packages[@]}"; do

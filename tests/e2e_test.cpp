@@ -2,6 +2,7 @@
 #include "assets/media.h"
 #include "assets/sample_bank.h"
 #include "platform/scripted/scripted.h"
+#include "program_harness.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sys/wait.h>
 #include <thread>
@@ -24,6 +26,20 @@ using namespace std::chrono_literals;
 static const fs::path Program = FRETSTRUMMER_EXE;
 
 bool sendDeleteWindow(unsigned long window); // x11_close.cpp
+
+using Frame = std::vector<uint8_t>; // 240 x 320, blue green red, top row first
+
+// What the scripted platform shows at the end of a run of the program over the default Media.
+static Frame scriptedFrame(const std::function<void()>& script) {
+    MediaFolder folder;
+    for (const auto& entry : fs::directory_iterator(Program.parent_path() / "Media"))
+        fs::copy_file(entry.path(), folder.media / entry.path().filename());
+    return runProgram(script).record.pixels;
+}
+
+static uint32_t big32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
 
 static std::string run(const std::string& command) {
     std::string output;
@@ -128,15 +144,63 @@ struct E2eTest : ::testing::Test {
         EXPECT_EQ(height, 320 * scale);
     }
 
-    // Input reaches the instrument only once start-up is over; until the window shows its first
-    // frame nothing tells that from outside, so wait for the audio to run, then a little more.
+    // The window's picture as xwd reads it off the X server, one pixel of every scale x scale
+    // square: the 240 x 320 frame the program drew.
+    Frame capture() const {
+        Bytes dump;
+        {
+            FILE* pipe = popen(("xwd -silent -id " + windowId).c_str(), "r");
+            if (!pipe) return {};
+            char buffer[65536];
+            size_t got;
+            while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+                dump.insert(dump.end(), buffer, buffer + got);
+            pclose(pipe);
+        }
+        if (dump.size() < 100) return {};
+        uint32_t header = big32(dump, 0), bitsPerPixel = big32(dump, 44),
+                 bytesPerLine = big32(dump, 48);
+        uint32_t msbFirst = big32(dump, 28), colours = big32(dump, 76);
+        uint32_t red = big32(dump, 56), green = big32(dump, 60), blue = big32(dump, 64);
+        size_t pixels = header + 12 * size_t(colours);
+        if (bitsPerPixel != 32) return {};
+        auto shift = [](uint32_t mask) {
+            int s = 0;
+            while (mask && !(mask & 1)) mask >>= 1, s++;
+            return s;
+        };
+        Frame frame(230400);
+        for (int y = 0; y < 320; y++)
+            for (int x = 0; x < 240; x++) {
+                size_t at = pixels + size_t(y * scale) * bytesPerLine + size_t(x * scale) * 4;
+                if (at + 4 > dump.size()) return {};
+                uint32_t v = msbFirst
+                                 ? big32(dump, at)
+                                 : uint32_t(dump[at]) | uint32_t(dump[at + 1]) << 8 |
+                                       uint32_t(dump[at + 2]) << 16 | uint32_t(dump[at + 3]) << 24;
+                uint8_t* p = &frame[size_t(720 * y + 3 * x)];
+                p[0] = uint8_t((v & blue) >> shift(blue));
+                p[1] = uint8_t((v & green) >> shift(green));
+                p[2] = uint8_t((v & red) >> shift(red));
+            }
+        return frame;
+    }
+
+    // Waits (10 s at the most) until the window shows this frame.
+    bool waitForFrame(const Frame& expected) const {
+        auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (capture() == expected) return true;
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
+
+    // Input reaches the instrument once start-up is over, which the first frame tells.
     void waitForStartUp() {
         waitForWindow();
-        auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < deadline &&
-               (!fs::exists(work / "sound.raw") || fs::file_size(work / "sound.raw") < 8192))
-            std::this_thread::sleep_for(10ms);
-        std::this_thread::sleep_for(500ms);
+        static const Frame play = scriptedFrame([] {});
+        ASSERT_TRUE(waitForFrame(play)) << "the play view never showed";
     }
 
     // Where a point of the 240 x 320 screen is on the display: the middle of its square.
@@ -173,14 +237,14 @@ struct E2eTest : ::testing::Test {
 
 // The recording holds the six open strings struck from string 5 to string 0, each note whole
 // from its onset, mixed as the voices mix, and nothing else.
-static void expectStrum(const std::vector<int16_t>& heard) {
+static void expectStrum(const std::vector<int16_t>& heard, const int frets[6] = nullptr) {
     scriptedSetExecutablePath(Program.c_str());
     buildMediaDir();
     ASSERT_EQ(buildSampleBank(), 1);
     std::vector<int16_t> expected(heard.size(), 0);
     size_t from = 0, previous = 0;
     for (int string = 5; string >= 0; string--) {
-        const Sample& note = SampleBank[string * FretCount];
+        const Sample& note = SampleBank[string * FretCount + (frets ? frets[string] : 0)];
         size_t lead = 0;
         while (lead < note.length / 2 && note.data[lead] == 0) lead++;
         size_t first = from;
@@ -222,6 +286,42 @@ TEST_F(E2eTest, AFastDragJumpingTwoColumnsAtATimeSoundsAllSix) {
     run(drag + " mouseup 1 sleep 0.6 mousemove " + screen(2, 2) + " click 1");
     EXPECT_EQ(exitStatus(), 0);
     expectStrum(recording());
+}
+
+TEST_F(E2eTest, TheScreenShowsWhatTheScriptedPlatformDraws) {
+    Frame play = scriptedFrame([] {});
+    Frame editor = scriptedFrame([] {
+        scriptedPostPause();
+        scriptedPost(MsgKeyDown, 'A', 0);
+    });
+    ASSERT_NE(play, editor);
+    start();
+    waitForStartUp();
+    EXPECT_TRUE(capture() == play) << "the play view";
+    run("xdotool keydown a");
+    EXPECT_TRUE(waitForFrame(editor)) << "the editor";
+    run("xdotool keyup a");
+    EXPECT_TRUE(waitForFrame(play)) << "the play view again";
+    run("xdotool mousemove " + screen(1, 1) + " click 1");
+    EXPECT_EQ(exitStatus(), 0);
+}
+
+TEST_F(E2eTest, AChordSetWithKeysAndClicksSoundsItsFrets) {
+    start();
+    waitForStartUp();
+    const int frets[6] = {3, 2, 0, 0, 1, 7}; // string 2 and 3 open: chosen by another fret first
+    std::string edit = "xdotool keydown a sleep 0.3";
+    for (int s = 0; s < 6; s++) {
+        int x = (5 - s) * 40 + 20;
+        if (frets[s] == 0) edit += " mousemove " + screen(x, 20) + " click 1 sleep 0.05";
+        edit += " mousemove " + screen(x, (7 - frets[s]) * 40 + 20) + " click 1 sleep 0.05";
+    }
+    run(edit + " keyup a sleep 0.3 keydown a sleep 0.3");
+    std::string drag = "xdotool mousemove " + screen(1, 160) + " mousedown 1";
+    for (int x = 1; x < 240; x += 2) drag += " mousemove " + screen(x, 160) + " sleep 0.01";
+    run(drag + " mouseup 1 keyup a sleep 0.6 mousemove " + screen(2, 2) + " click 1");
+    EXPECT_EQ(exitStatus(), 0);
+    expectStrum(recording(), frets);
 }
 
 TEST_F(E2eTest, TheWindowsCloseRequestEndsItWithZero) {

@@ -164,42 +164,79 @@ TEST(Program, AWindowClosedWhileItStartsEndsItOnceStartUpIsOver) {
     EXPECT_EQ(orderedCalls(run.record), concat(expected, Shutdown));
 }
 
+// A stroke from left to right, the device playing three blocks at every column.
+static void postStroke(int y) {
+    scriptedPostStylus(MsgStylusDown, 0, y);
+    for (int x = 0; x < 240; x++) {
+        scriptedPostStylus(MsgStylusMove, x, y + x / 3);
+        if (x % 40 == 0) scriptedPostDeviceBlocks(3);
+    }
+    scriptedPostStylus(MsgStylusUp, 239, y);
+    scriptedPostDeviceBlocks(3);
+}
+
+// The blocks hold silence but for these notes, one after another, each whole from a block's
+// start.
+static void expectNotes(const std::vector<ScriptedBlock>& blocks,
+                        const std::vector<Sample>& notes) {
+    std::vector<int16_t> heard;
+    for (const ScriptedBlock& block : blocks)
+        heard.insert(heard.end(), block.samples.begin(), block.samples.end());
+    size_t from = 0;
+    for (size_t n = 0; n < notes.size(); n++) {
+        size_t samples = notes[n].length / 2, onset = from;
+        while (onset < heard.size() && heard[onset] == 0) onset++;
+        ASSERT_LT(onset + samples, heard.size()) << "note " << n << " never sounded";
+        EXPECT_EQ(onset % 512, 0u) << n;
+        EXPECT_EQ(std::vector<int16_t>(heard.begin() + long(onset),
+                                       heard.begin() + long(onset + samples)),
+                  std::vector<int16_t>(notes[n].data, notes[n].data + samples))
+            << "note " << n;
+        from = onset + samples;
+    }
+    EXPECT_EQ(size_t(std::count(heard.begin() + long(from), heard.end(), 0)), heard.size() - from);
+}
+
 TEST(Program, AStrokeAcrossTheScreenSoundsEveryStringOnceInOrder) {
     MediaFolder folder;
     writeShortNotes(folder);
     ProgramRun run = runProgram([] {
         scriptedPostPause();
-        scriptedPostStylus(MsgStylusDown, 0, 100);
-        for (int x = 0; x < 240; x++) {
-            scriptedPostStylus(MsgStylusMove, x, 100 + x / 3);
-            if (x % 40 == 0) scriptedPostDeviceBlocks(3);
-        }
-        scriptedPostStylus(MsgStylusUp, 239, 180);
-        scriptedPostDeviceBlocks(3);
+        postStroke(100);
         scriptedPostStylus(MsgStylusDown, 1, 1);
     });
     ASSERT_EQ(run.exitCode, 0);
     ASSERT_TRUE(buildSampleBank());
+    std::vector<Sample> open;
+    for (int string = 5; string >= 0; string--) open.push_back(SampleBank[string * FretCount]);
+    expectNotes(run.record.blocks, open);
+    releaseSampleBank();
+}
 
-    // Every block holds silence but for the six notes, whole, each from a block's start.
-    const std::vector<ScriptedBlock>& blocks = run.record.blocks;
-    std::vector<int16_t> heard;
-    for (const ScriptedBlock& block : blocks)
-        heard.insert(heard.end(), block.samples.begin(), block.samples.end());
-    size_t from = 0;
-    for (int string = 5; string >= 0; string--) {
-        const Sample& note = SampleBank[string * FretCount];
-        ASSERT_EQ(note.length, uint32_t(2 * NoteSamples));
-        size_t onset = from;
-        while (onset < heard.size() && heard[onset] == 0) onset++;
-        ASSERT_LT(onset, heard.size()) << "string " << string << " never sounded";
-        EXPECT_EQ(onset % 512, 0u) << string;
-        EXPECT_EQ(std::vector<int16_t>(heard.begin() + onset, heard.begin() + onset + NoteSamples),
-                  std::vector<int16_t>(note.data, note.data + NoteSamples))
-            << "string " << string;
-        from = onset + NoteSamples;
-    }
-    EXPECT_EQ(std::count(heard.begin() + from, heard.end(), 0),
-              heard.end() - (heard.begin() + from));
+TEST(Program, AChordSetInTheEditorSoundsWhileItsKeyIsHeld) {
+    MediaFolder folder;
+    writeShortNotes(folder);
+    const int frets[6] = {1, 2, 3, 4, 5, 7};
+    ProgramRun run = runProgram([&] {
+        scriptedPostPause();
+        scriptedPost(MsgKeyDown, 'A', 0); // no chord yet: the editor
+        for (int s = 0; s < 6; s++) {
+            scriptedPostStylus(MsgStylusDown, (5 - s) * 40 + 20, (7 - frets[s]) * 40 + 20);
+            scriptedPostStylus(MsgStylusUp, (5 - s) * 40 + 20, (7 - frets[s]) * 40 + 20);
+        }
+        scriptedPost(MsgKeyUp, 'A', 0);
+        scriptedPost(MsgKeyDown, 'A', 0);
+        postStroke(150);
+        scriptedPost(MsgKeyUp, 'A', 0);
+        postStroke(150);
+        scriptedPostStylus(MsgStylusDown, 1, 1);
+    });
+    ASSERT_EQ(run.exitCode, 0);
+    ASSERT_TRUE(buildSampleBank());
+    std::vector<Sample> notes;
+    for (int string = 5; string >= 0; string--)
+        notes.push_back(SampleBank[string * FretCount + frets[string]]);
+    for (int string = 5; string >= 0; string--) notes.push_back(SampleBank[string * FretCount]);
+    expectNotes(run.record.blocks, notes);
     releaseSampleBank();
 }
