@@ -7,19 +7,9 @@ cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libx11-dev
   libfreetype-dev libfontconfig-dev
-  xvfb xdotool x11-utils x11-apps fonts-dejavu-core)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "Installing ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+  xvfb xdotool x11-apps fonts-dejavu-core)
+source tools/ensure-packages.sh
+ensure_packages "${packages[@]}"
 
 suite() {
   local dir=$1

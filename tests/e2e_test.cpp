@@ -113,7 +113,7 @@ struct E2eTest : ::testing::Test {
         program = fork();
         if (program == 0) {
             setenv("SDL_AUDIODRIVER", driver, 1);
-            // As on a desktop session; without it the Wayland client library complains.
+            // As on a desktop, where it is always set; without it the Wayland client complains.
             setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
             setenv("SDL_DISKAUDIOFILE", (work / "sound.raw").c_str(), 1);
             int errors = open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

@@ -57,19 +57,6 @@ struct InputTest : ::testing::Test {
     }
 };
 
-TEST_F(InputTest, AStrokeAcrossThePlucksEachStringOnceFromLeftToRight) {
-    for (int x = 0; x < 240; x++) stylus(x ? MsgStylusMove : MsgStylusDown, x, 7 + x);
-    EXPECT_EQ(plucked(), (std::vector<int>{5, 4, 3, 2, 1, 0}));
-    // Back again in the same stroke: the string under the turn is not plucked twice.
-    for (int x = 239; x >= 0; x -= 3) stylus(MsgStylusMove, x, 50);
-    std::vector<int> back = plucked();
-    std::sort(back.begin(), back.end());
-    EXPECT_EQ(back, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(std::count_if(VoicePool, VoicePool + VoiceCount,
-                            [](const Voice& v) { return v.isFree.load() == 0; }),
-              6);
-}
-
 TEST_F(InputTest, AStringSoundsOncePerVisitAndStroke) {
     stylus(MsgStylusDown, 10, 100);
     stylus(MsgStylusMove, 39, 300);
