@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libx11-dev
   libfreetype-dev libfontconfig-dev
-  xvfb xdotool x11-apps fonts-dejavu-core)
+  xvfb xdotool x11-apps fonts-dejavu-core desktop-file-utils appstream)
 source tools/ensure-packages.sh
 ensure_packages "${packages[@]}"
 

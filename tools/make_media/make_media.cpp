@@ -2,7 +2,7 @@
 // eleven pictures of the screen. Everything is computed, nothing is read, so every build writes
 // the same bytes.
 //
-// usage: make_media FOLDER
+// usage: make_media MEDIA_FOLDER [ICON_FOLDER]
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -452,10 +452,16 @@ Picture stringPicture(int string) {
 
 } // namespace
 
+bool writeIcons(const std::string& folder); // icon.cpp
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_media FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make_media MEDIA_FOLDER [ICON_FOLDER]\n");
         return 2;
+    }
+    if (argc == 3 && !writeIcons(argv[2])) {
+        std::fprintf(stderr, "make_media: cannot write the icons into %s\n", argv[2]);
+        return 1;
     }
     std::string folder = argv[1];
     if (!folder.empty() && folder.back() != '/') folder += '/';
