@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Measures the real program in Xvfb with SDL's disk audio driver: the time from exec to the first
-# frame (five runs), then, in one run, the CPU it uses over 10 s of idling and its peak memory.
+# Measures the real program in Xvfb with SDL's disk audio driver: the time from exec to the
+# splash and to the first frame (five runs), then, in one run, the CPU it uses over 10 s of
+# idling and its peak memory. Run it on an otherwise idle machine.
 # usage: bench/measure_program.sh [BUILD_DIR]   (default build; needs xvfb and xdotool)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -22,7 +23,7 @@ quit() { # the exit square, at the window's scale
 
 for run in 1 2 3 4 5; do
   FRETSTRUMMER_T0=$(date +%s%3N) LD_PRELOAD="$build/bench/libfirst_frame_probe.so" \
-    "$build/fretstrummer" 2>&1 | grep 'first frame' &
+    "$build/fretstrummer" 2>&1 | grep -E '^(splash|first frame)' | paste -sd ' ' &
   sleep 1.5
   quit
   wait $!
