@@ -33,6 +33,7 @@ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$demo/strum.raw" build/fretstrummer 2>/d
 program=$!
 window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Fretstrummer$' | head -n 1)
 scale=$(( $(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p') / 240 ))
+sleep 1 # the strings answer once start-up is over
 
 # Two strums across the strings, left to right and back, then the exit square.
 strum() {
