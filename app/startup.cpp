@@ -11,7 +11,6 @@
 #include "instrument/strings.h"
 
 #include <cstdio>
-#include <cstring>
 
 WindowHandle MainWindow;
 ShellFullScreen FullScreenCall;

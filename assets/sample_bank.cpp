@@ -115,29 +115,13 @@ template <int32_t Fade> static void fadeSamples(int16_t* samples, uint32_t count
 }
 
 uint32_t fadeOut(int16_t* samples, uint32_t length, int string) {
+    static void (*const fades[StringCount])(int16_t*, uint32_t) = {
+        fadeSamples<FadeLength[0]>, fadeSamples<FadeLength[1]>, fadeSamples<FadeLength[2]>,
+        fadeSamples<FadeLength[3]>, fadeSamples<FadeLength[4]>, fadeSamples<FadeLength[5]>};
     uint32_t n = length / 2;
-    int32_t fade = FadeLength[string];
-    uint32_t count = n < static_cast<uint32_t>(fade) ? n : static_cast<uint32_t>(fade);
-    switch (string) {
-    case 0:
-        fadeSamples<FadeLength[0]>(samples, count);
-        break;
-    case 1:
-        fadeSamples<FadeLength[1]>(samples, count);
-        break;
-    case 2:
-        fadeSamples<FadeLength[2]>(samples, count);
-        break;
-    case 3:
-        fadeSamples<FadeLength[3]>(samples, count);
-        break;
-    case 4:
-        fadeSamples<FadeLength[4]>(samples, count);
-        break;
-    default:
-        fadeSamples<FadeLength[5]>(samples, count);
-        break;
-    }
+    uint32_t fade = static_cast<uint32_t>(FadeLength[string]);
+    uint32_t count = n < fade ? n : fade;
+    fades[string](samples, count);
     return count * 2;
 }
 

@@ -142,10 +142,7 @@ TEST(DefaultMedia, IsWrittenTheSameEveryTime) {
 
 TEST(DefaultMedia, BuildsTheWholeBankWithoutPlayingTheHeader) {
     MediaFolder folder;
-    for (int n = 1; n <= 6; n++) {
-        std::string name = std::to_string(n) + ".wav";
-        fs::copy_file(DefaultMedia / name, folder.media / name);
-    }
+    folder.copyDefaults(".wav");
     ASSERT_EQ(buildSampleBank(), 1);
     for (int string = 0; string < StringCount; string++) {
         std::vector<int16_t> data =

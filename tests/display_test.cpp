@@ -62,8 +62,7 @@ struct DisplayTest : ::testing::Test {
 
     void SetUp() override {
         scriptedReset();
-        for (const auto& entry : fs::directory_iterator(defaults))
-            fs::copy_file(entry.path(), folder.media / entry.path().filename());
+        folder.copyDefaults();
     }
     void TearDown() override { scriptedReset(); }
 

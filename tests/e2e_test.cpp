@@ -32,8 +32,7 @@ using Frame = std::vector<uint8_t>; // 240 x 320, blue green red, top row first
 // What the scripted platform shows at the end of a run of the program over the default Media.
 static Frame scriptedFrame(const std::function<void()>& script) {
     MediaFolder folder;
-    for (const auto& entry : fs::directory_iterator(Program.parent_path() / "Media"))
-        fs::copy_file(entry.path(), folder.media / entry.path().filename());
+    folder.copyDefaults();
     return runProgram(script).record.pixels;
 }
 

@@ -11,10 +11,7 @@
 static const int NoteSamples = 600;
 
 static void writeShortNotes(const MediaFolder& folder) {
-    for (const auto& entry : std::filesystem::directory_iterator(FRETSTRUMMER_MEDIA_DIR))
-        if (entry.path().extension() == ".bmp")
-            std::filesystem::copy_file(entry.path(), folder.media / entry.path().filename(),
-                                       std::filesystem::copy_options::overwrite_existing);
+    folder.copyDefaults(".bmp");
     for (int i = 0; i < 6; i++) {
         std::vector<int16_t> note(NoteSamples);
         for (int k = 0; k < NoteSamples; k++) note[k] = int16_t(1000 * (i + 1) + k);
@@ -47,36 +44,41 @@ static const std::vector<std::string> StartUp = {
 static const std::vector<std::string> Shutdown = {"waveUnprepare A", "waveUnprepare B", "waveClose",
                                                   "switch 0", "exitProcess 0"};
 
-static std::vector<std::string> concat(std::vector<std::string> a,
-                                       const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+// A whole run's calls: start-up, with `pumped` handled by its first message pump, then what the
+// event loop did, then shutdown.
+static std::vector<std::string> wholeRun(const std::vector<std::string>& pumped,
+                                         const std::vector<std::string>& inLoop) {
+    std::vector<std::string> calls = StartUp;
+    calls.insert(calls.begin() + 7, pumped.begin(), pumped.end());
+    calls.insert(calls.end(), inLoop.begin(), inLoop.end());
+    calls.insert(calls.end(), Shutdown.begin(), Shutdown.end());
+    return calls;
 }
 
-TEST(Program, StartsUpInOrderAndShutsDownAtTheEndOfTheQueue) {
+// Every run here finds the short notes and the default pictures in its Media folder.
+struct ProgramTest : ::testing::Test {
     MediaFolder folder;
-    writeShortNotes(folder);
+    void SetUp() override { writeShortNotes(folder); }
+};
+
+TEST_F(ProgramTest, StartsUpInOrderAndShutsDownAtTheEndOfTheQueue) {
     ProgramRun run = runProgram([] {});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(orderedCalls(run.record), concat(StartUp, Shutdown));
+    EXPECT_EQ(orderedCalls(run.record), wholeRun({}, {}));
     EXPECT_EQ(std::count(run.record.calls.begin(), run.record.calls.end(), "raiseThreadPriority"),
               1);
     EXPECT_EQ(run.errors, "");
 }
 
-TEST(Program, WithAShellTakesTheFullScreenAndGivesItBack) {
-    MediaFolder folder;
-    writeShortNotes(folder);
+TEST_F(ProgramTest, WithAShellTakesTheFullScreenAndGivesItBack) {
     ProgramRun run = runProgram([] {
         scriptedSetShellPresent(true);
         scriptedPostPause();
         scriptedPost(MsgActivate, 0, 0); // losing activation puts full screen back as well
     });
-    std::vector<std::string> expected = StartUp;
+    std::vector<std::string> expected =
+        wholeRun({"fullScreen 16 42"}, {"fullScreen 16 42", "dispatch 6 0 0", "default 6"});
     expected[0] = "loadShell present";
-    expected.insert(expected.begin() + 7, "fullScreen 16 42");
-    expected.insert(expected.end(), {"fullScreen 16 42", "dispatch 6 0 0", "default 6"});
-    expected = concat(expected, Shutdown);
     expected.insert(expected.end() - 1, "fullScreen 16 21");
     EXPECT_EQ(orderedCalls(run.record), expected);
 }
@@ -92,9 +94,7 @@ TEST(Program, ARefusedClassOrWindowEndsWithMinusOneOrMinusTwo) {
               (std::vector<std::string>{StartUp[0], StartUp[1], StartUp[2], "exitProcess -2"}));
 }
 
-TEST(Program, AFailedStartUpSaysWhyAndEndsAtOnce) {
-    MediaFolder folder;
-    writeShortNotes(folder);
+TEST_F(ProgramTest, AFailedStartUpSaysWhyAndEndsAtOnce) {
     ProgramRun noAudio = runProgram([] { scriptedRefuseWaveOpen(true); });
     EXPECT_EQ(noAudio.exitCode, -3);
     EXPECT_EQ(noAudio.errors, "Fretstrummer: cannot open the audio output\n");
@@ -116,25 +116,30 @@ TEST(Program, AFailedStartUpSaysWhyAndEndsAtOnce) {
     EXPECT_EQ(noSurface.errors, "Fretstrummer: cannot create the back buffer\n");
 }
 
-TEST(Program, AQuitMetDuringStartUpIsConsumedThere) {
-    MediaFolder folder;
-    writeShortNotes(folder);
-    ProgramRun run = runProgram([] {
+TEST_F(ProgramTest, StartUpsPumpsGiveDefaultHandlingDropAQuitAndKeepAClose) {
+    ProgramRun quit = runProgram([] {
         scriptedPost(MsgPaint, 0, 0);
         scriptedPostQuit();
         scriptedPostPause();
         scriptedPostStylus(MsgStylusDown, 2, 3);
     });
-    EXPECT_EQ(run.exitCode, 0);
-    std::vector<std::string> expected = StartUp;
-    expected.insert(expected.begin() + 7, {"translate 15", "dispatch 15 0 0", "default 15"});
-    expected.insert(expected.end(), {"dispatch 513 0 " + std::to_string(at(2, 3)), "default 513"});
-    EXPECT_EQ(orderedCalls(run.record), concat(expected, Shutdown));
+    EXPECT_EQ(quit.exitCode, 0);
+    EXPECT_EQ(orderedCalls(quit.record),
+              wholeRun({"translate 15", "dispatch 15 0 0", "default 15"},
+                       {"dispatch 513 0 " + std::to_string(at(2, 3)), "default 513"}));
+
+    // A window closed while the program starts ends it once start-up is over.
+    ProgramRun closed = runProgram([] {
+        scriptedPost(MsgClose, 0, 0);
+        scriptedPostPause();
+        scriptedPostStylus(MsgStylusDown, 100, 100);
+    });
+    EXPECT_EQ(closed.exitCode, 0);
+    EXPECT_EQ(orderedCalls(closed.record),
+              wholeRun({"translate 16", "dispatch 16 0 0", "default 16"}, {}));
 }
 
-TEST(Program, CloseAndDestroyEndTheProgramAfterTheirDispatch) {
-    MediaFolder folder;
-    writeShortNotes(folder);
+TEST_F(ProgramTest, CloseAndDestroyEndTheProgramAfterTheirDispatch) {
     for (uint32_t message : {MsgClose, MsgDestroy}) {
         ProgramRun run = runProgram([message] {
             scriptedPostPause();
@@ -142,26 +147,12 @@ TEST(Program, CloseAndDestroyEndTheProgramAfterTheirDispatch) {
             scriptedPostStylus(MsgStylusDown, 100, 100); // never reached
         });
         EXPECT_EQ(run.exitCode, 0);
-        std::vector<std::string> expected = StartUp;
-        expected.insert(expected.end(), {"dispatch " + std::to_string(message) + " 0 0",
-                                         "default " + std::to_string(message)});
-        EXPECT_EQ(orderedCalls(run.record), concat(expected, Shutdown)) << message;
+        EXPECT_EQ(orderedCalls(run.record),
+                  wholeRun({}, {"dispatch " + std::to_string(message) + " 0 0",
+                                "default " + std::to_string(message)}))
+            << message;
         EXPECT_TRUE(run.record.blocks.size() <= 3) << "a note was plucked";
     }
-}
-
-TEST(Program, AWindowClosedWhileItStartsEndsItOnceStartUpIsOver) {
-    MediaFolder folder;
-    writeShortNotes(folder);
-    ProgramRun run = runProgram([] {
-        scriptedPost(MsgClose, 0, 0);
-        scriptedPostPause();
-        scriptedPostStylus(MsgStylusDown, 100, 100);
-    });
-    EXPECT_EQ(run.exitCode, 0);
-    std::vector<std::string> expected = StartUp;
-    expected.insert(expected.begin() + 7, {"translate 16", "dispatch 16 0 0", "default 16"});
-    EXPECT_EQ(orderedCalls(run.record), concat(expected, Shutdown));
 }
 
 // A stroke from left to right, the device playing three blocks at every column.
@@ -197,9 +188,7 @@ static void expectNotes(const std::vector<ScriptedBlock>& blocks,
     EXPECT_EQ(size_t(std::count(heard.begin() + long(from), heard.end(), 0)), heard.size() - from);
 }
 
-TEST(Program, AStrokeAcrossTheScreenSoundsEveryStringOnceInOrder) {
-    MediaFolder folder;
-    writeShortNotes(folder);
+TEST_F(ProgramTest, AStrokeAcrossTheScreenSoundsEveryStringOnceInOrder) {
     ProgramRun run = runProgram([] {
         scriptedPostPause();
         postStroke(100);
@@ -213,9 +202,7 @@ TEST(Program, AStrokeAcrossTheScreenSoundsEveryStringOnceInOrder) {
     releaseSampleBank();
 }
 
-TEST(Program, AChordSetInTheEditorSoundsWhileItsKeyIsHeld) {
-    MediaFolder folder;
-    writeShortNotes(folder);
+TEST_F(ProgramTest, AChordSetInTheEditorSoundsWhileItsKeyIsHeld) {
     const int frets[6] = {1, 2, 3, 4, 5, 7};
     ProgramRun run = runProgram([&] {
         scriptedPostPause();

@@ -28,6 +28,16 @@ void MediaFolder::write(const std::string& name, const Bytes& bytes) const {
     writeBytes(media / name, bytes);
 }
 
+void MediaFolder::copyDefaults(const std::string& ending) const {
+    for (const auto& entry : std::filesystem::directory_iterator(FRETSTRUMMER_MEDIA_DIR)) {
+        std::string name = entry.path().filename().string();
+        if (name.size() >= ending.size() &&
+            name.compare(name.size() - ending.size(), ending.size(), ending) == 0)
+            std::filesystem::copy_file(entry.path(), media / name,
+                                       std::filesystem::copy_options::overwrite_existing);
+    }
+}
+
 Bytes readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -39,12 +49,7 @@ void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
 }
 
 Bytes pcm(std::initializer_list<int> samples) {
-    Bytes out;
-    for (int s : samples) {
-        out.push_back(uint8_t(s & 0xFF));
-        out.push_back(uint8_t((s >> 8) & 0xFF));
-    }
-    return out;
+    return pcm(std::vector<int16_t>(samples.begin(), samples.end()));
 }
 
 Bytes pcm(const std::vector<int16_t>& samples) {

@@ -18,6 +18,8 @@ struct MediaFolder {
     explicit MediaFolder(const std::string& appFolder = "app");
     ~MediaFolder();
     void write(const std::string& name, const Bytes& bytes) const;
+    // Copies the build's default Media files whose names end in `ending` ("" for all).
+    void copyDefaults(const std::string& ending = "") const;
 };
 
 Bytes readBytes(const std::filesystem::path& path);
