@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -14,16 +15,9 @@ namespace fs = std::filesystem;
 
 static const fs::path DefaultMedia = FRETSTRUMMER_MEDIA_DIR;
 
-static uint32_t le32(const Bytes& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
-}
-static int le16(const Bytes& b, size_t at) {
-    return b[at] | b[at + 1] << 8;
-}
-
 static std::vector<int16_t> wavSamples(const Bytes& file) {
     std::vector<int16_t> samples((file.size() - 44) / 2);
-    for (size_t i = 0; i < samples.size(); i++) samples[i] = int16_t(le16(file, 44 + 2 * i));
+    std::memcpy(samples.data(), file.data() + 44, samples.size() * 2);
     return samples;
 }
 
@@ -60,18 +54,8 @@ TEST(DefaultMedia, NotesArePluckedStringsInStandardTuning) {
         SCOPED_TRACE(std::to_string(i + 1) + ".wav");
         Bytes file = readBytes(DefaultMedia / (std::to_string(i + 1) + ".wav"));
         ASSERT_GT(file.size(), 44u);
-        EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
-        EXPECT_EQ(le32(file, 4), file.size() - 8);
-        EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "WAVEfmt ");
-        EXPECT_EQ(le32(file, 16), 16u);
-        EXPECT_EQ(le16(file, 20), 1); // PCM
-        EXPECT_EQ(le16(file, 22), 1); // mono
-        EXPECT_EQ(le32(file, 24), 22050u);
-        EXPECT_EQ(le32(file, 28), 44100u);
-        EXPECT_EQ(le16(file, 32), 2);
-        EXPECT_EQ(le16(file, 34), 16);
-        EXPECT_EQ(std::string(file.begin() + 36, file.begin() + 40), "data");
-        EXPECT_EQ(le32(file, 40), file.size() - 44);
+        // The canonical 44 bytes of headers: PCM, mono, 16-bit, 22050 Hz, then the data.
+        EXPECT_EQ(file, riffWave(Bytes(file.begin() + 44, file.end())));
 
         std::vector<int16_t> s = wavSamples(file);
         EXPECT_GT(s.size(), size_t(40000 - 3000 * i));
@@ -106,16 +90,10 @@ TEST(DefaultMedia, BitmapsHaveExactlyTheHeadersAndSizesOfTheTable) {
         Bytes file = readBytes(DefaultMedia / p.name);
         uint32_t row = (3 * p.width + 3) / 4 * 4;
         ASSERT_EQ(file.size(), 54 + row * p.height);
-        EXPECT_EQ(file[0], 'B');
-        EXPECT_EQ(file[1], 'M');
-        EXPECT_EQ(le32(file, 2), file.size());
-        EXPECT_EQ(le32(file, 10), 54u);
-        EXPECT_EQ(le32(file, 14), 40u);
-        EXPECT_EQ(le32(file, 18), uint32_t(p.width));
-        EXPECT_EQ(le32(file, 22), uint32_t(p.height)); // positive: bottom-up
-        EXPECT_EQ(le16(file, 26), 1);
-        EXPECT_EQ(le16(file, 28), 24);
-        EXPECT_EQ(le32(file, 30), 0u);
+        // Bottom-up (a positive height), 24 bits, no compression.
+        Bytes headers = bmpHeaders(p.width, p.height);
+        EXPECT_EQ(Bytes(file.begin(), file.begin() + 34),
+                  Bytes(headers.begin(), headers.begin() + 34));
         for (int y = 0; y < p.height; y++)
             for (uint32_t pad = 3 * p.width; pad < row; pad++)
                 ASSERT_EQ(file[54 + y * row + pad], 0);

@@ -35,15 +35,7 @@ static void paste(Frame& frame, const Frame& pixels, int width, int height, int 
 
 // Writes a frame that differs from what was expected next to the test, for a person to see.
 static void keepForAPerson(const Frame& frame, const std::string& name) {
-    Bytes bmp{'B', 'M'};
-    append32(bmp, 54 + 230400);
-    append32(bmp, 0);
-    append32(bmp, 54);
-    append32(bmp, 40);
-    append32(bmp, 240);
-    append32(bmp, uint32_t(-320));
-    bmp.insert(bmp.end(), {1, 0, 24, 0});
-    for (int i = 0; i < 6; i++) append32(bmp, 0);
+    Bytes bmp = bmpHeaders(240, -320);
     bmp.insert(bmp.end(), frame.begin(), frame.end());
     writeBytes(fs::path(::testing::TempDir()) / (name + ".bmp"), bmp);
 }
@@ -107,14 +99,8 @@ struct DisplayTest : ::testing::Test {
 
 TEST_F(DisplayTest, TheFirstFrameIsThePlayView) {
     startDisplay();
-    Frame frame = window();
-    EXPECT_FRAME(frame, playView(), "play");
-    // The string lines cross the reset button; none crosses the exit button.
-    Frame string3 = picture(defaults / "String4.bmp", 2, 320);
-    EXPECT_EQ(std::memcmp(&frame[720 * 2 + 3 * 99], &string3[6 * 2], 6), 0);
-    Frame exit = picture(defaults / "ExitButton.bmp", 5, 5);
-    for (int y = 0; y < 5; y++)
-        EXPECT_EQ(std::memcmp(&frame[size_t(720 * y)], &exit[size_t(15 * y)], 15), 0);
+    // The strings drawn last: their lines cross the reset button.
+    EXPECT_FRAME(window(), playView(), "play");
 }
 
 TEST_F(DisplayTest, TheEditorOpensClosesAndRedrawsOnlyTheTwoCellsATapChanges) {
@@ -122,10 +108,6 @@ TEST_F(DisplayTest, TheEditorOpensClosesAndRedrawsOnlyTheTwoCellsATapChanges) {
     chordKeyDown('A');
     const uint8_t fresh[6] = {0, 0, 0, 0, 0, 0};
     EXPECT_FRAME(window(), editorView(fresh), "editor");
-
-    scriptedReset(); // forget the calls so far; the window keeps its pixels
-    startDisplay();
-    chordKeyDown('A');
     size_t callsBefore = scriptedCalls().size();
     Frame before = window();
     editTap(210, 100);

@@ -3,6 +3,7 @@
 #include "assets/media.h"
 #include "platform/scripted/scripted.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -70,6 +71,15 @@ void appendChunk(Bytes& out, const char id[4], const Bytes& body) {
     append32(out, uint32_t(body.size()));
     out.insert(out.end(), body.begin(), body.end());
     if (body.size() % 2) out.push_back(0);
+}
+
+Bytes bmpHeaders(int width, int height) {
+    uint32_t image = uint32_t((3 * width + 3) / 4 * 4 * std::abs(height));
+    Bytes out{'B', 'M'};
+    for (uint32_t v : {54 + image, 0u, 54u, 40u, uint32_t(width), uint32_t(height), 0x180001u, 0u,
+                       image, 0u, 0u, 0u, 0u})
+        append32(out, v);
+    return out;
 }
 
 Bytes riffWave(const Bytes& data, int format, int channels, int rate, int bits,

@@ -33,4 +33,6 @@ Bytes pcm(const std::vector<int16_t>& samples);
 Bytes riffWave(const Bytes& data, int format = 1, int channels = 1, int rate = 22050, int bits = 16,
                const Bytes& between = {});
 void appendChunk(Bytes& out, const char id[4], const Bytes& body);
+// The 54 bytes of headers of a 24-bit BMP (a negative height: top row first).
+Bytes bmpHeaders(int width, int height);
 void append32(Bytes& out, uint32_t v);
