@@ -36,7 +36,7 @@ BENCHMARK(BM_redrawAllPlay)->Unit(benchmark::kMicrosecond);
 
 static void BM_redrawAllEditor(benchmark::State& state) {
     setUp();
-    EditedChord = &ChordTable['A'];
+    EditedChord = &ChordTable[uint8_t('A')];
     for (auto _ : state) redrawAll();
     EditedChord = nullptr;
 }

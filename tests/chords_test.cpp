@@ -43,20 +43,20 @@ TEST_F(ChordsTest, TheViewsChangeAsTheirTableSays) {
     assign('A', {1, 2, 3, 4, 5, 6});
     chordKeyDown('A'); // play, assigned: frets applied, no redraw
     EXPECT_EQ(frets(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(ActiveChord, &ChordTable['A']);
+    EXPECT_EQ(ActiveChord, &ChordTable[uint8_t('A')]);
     EXPECT_EQ(redraws(), 0);
     chordKeyUp('A'); // play, any key up: frets back to 0, still play
     EXPECT_EQ(frets(), std::vector<int>(6, 0));
     EXPECT_EQ(redraws(), 0);
 
     chordKeyDown('C'); // play, unassigned: the editor
-    EXPECT_EQ(EditedChord, &ChordTable['C']);
+    EXPECT_EQ(EditedChord, &ChordTable[uint8_t('C')]);
     EXPECT_EQ(redraws(), 1);
     chordKeyDown('D'); // editor, unassigned: nothing
-    EXPECT_EQ(EditedChord, &ChordTable['C']);
+    EXPECT_EQ(EditedChord, &ChordTable[uint8_t('C')]);
     chordKeyDown('A'); // editor, assigned: applied, editor stays
     EXPECT_EQ(frets(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(EditedChord, &ChordTable['C']);
+    EXPECT_EQ(EditedChord, &ChordTable[uint8_t('C')]);
     EXPECT_EQ(redraws(), 1);
     chordKeyUp('D'); // editor, any key up: back to play
     EXPECT_EQ(EditedChord, nullptr);
@@ -96,7 +96,7 @@ TEST_F(ChordsTest, TheResetStripForgetsEveryChordButNotTheOneHeld) {
     chordKeyUp('A');
     EXPECT_EQ(frets(), std::vector<int>(6, 0));
     chordKeyDown('A');
-    EXPECT_EQ(EditedChord, &ChordTable['A']);
+    EXPECT_EQ(EditedChord, &ChordTable[uint8_t('A')]);
 }
 
 TEST_F(ChordsTest, EditingMarksOneFretPerStringAndAssignsOnlyOnAChange) {
@@ -104,13 +104,14 @@ TEST_F(ChordsTest, EditingMarksOneFretPerStringAndAssignsOnlyOnAChange) {
     size_t calls = scriptedCalls().size();
     editTap(230, 300); // string 0's fret 0 is marked already
     EXPECT_EQ(scriptedCalls().size(), calls);
-    EXPECT_EQ(ChordTable['E'].assigned, 0);
+    EXPECT_EQ(ChordTable[uint8_t('E')].assigned, 0);
     // An all-open chord: another fret first, then back to 0.
     editTap(230, 250);
     editTap(230, 300);
-    EXPECT_EQ(ChordTable['E'].assigned, 1);
-    EXPECT_EQ(std::vector<uint8_t>(ChordTable['E'].frets, ChordTable['E'].frets + 6),
-              std::vector<uint8_t>(6, 0));
+    EXPECT_EQ(ChordTable[uint8_t('E')].assigned, 1);
+    EXPECT_EQ(
+        std::vector<uint8_t>(ChordTable[uint8_t('E')].frets, ChordTable[uint8_t('E')].frets + 6),
+        std::vector<uint8_t>(6, 0));
     // A drag down string 2's column marks each cell in turn; the last one touched stays.
     std::vector<std::string> shown;
     for (int y = 0; y < 300; y += 10) editTap(125, y);
@@ -118,8 +119,8 @@ TEST_F(ChordsTest, EditingMarksOneFretPerStringAndAssignsOnlyOnAChange) {
     for (size_t i = calls; i < all.size(); i++)
         if (all[i].rfind("show 120,", 0) == 0) shown.push_back(all[i]);
     EXPECT_EQ(shown.size(), 16u); // frets 7 to 0 each marked, the one before each cleared
-    EXPECT_EQ(ChordTable['E'].frets[2], 0);
+    EXPECT_EQ(ChordTable[uint8_t('E')].frets[2], 0);
     EXPECT_EQ(shown.back(), "show 120,280 40x40");
     editTap(0, 0); // the top-left corner: string 5 at fret 7
-    EXPECT_EQ(ChordTable['E'].frets[5], 7);
+    EXPECT_EQ(ChordTable[uint8_t('E')].frets[5], 7);
 }

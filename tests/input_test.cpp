@@ -77,7 +77,7 @@ TEST_F(InputTest, AStringSoundsOncePerVisitAndStroke) {
 }
 
 TEST_F(InputTest, TheCornersAndEdgesOfThePlayView) {
-    ChordTable['A'].assigned = 1;
+    ChordTable[uint8_t('A')].assigned = 1;
     EXPECT_EQ(stylusPoint(2, 3), 0);
     struct {
         int x, y, string;
@@ -91,12 +91,12 @@ TEST_F(InputTest, TheCornersAndEdgesOfThePlayView) {
         EXPECT_EQ(stylusPoint(x, y), 1);
         EXPECT_EQ(plucked(), std::vector<int>{}) << x << "," << y;
     }
-    EXPECT_EQ(ChordTable['A'].assigned, 1);
+    EXPECT_EQ(ChordTable[uint8_t('A')].assigned, 1);
     stylusPoint(50, 4);
-    EXPECT_EQ(ChordTable['A'].assigned, 0);
-    ChordTable['A'].assigned = 1;
+    EXPECT_EQ(ChordTable[uint8_t('A')].assigned, 0);
+    ChordTable[uint8_t('A')].assigned = 1;
     stylusPoint(190, 0);
-    EXPECT_EQ(ChordTable['A'].assigned, 0);
+    EXPECT_EQ(ChordTable[uint8_t('A')].assigned, 0);
     EXPECT_EQ(plucked(), std::vector<int>{});
 }
 
@@ -117,14 +117,14 @@ TEST_F(InputTest, APluckCutsOnlyItsOwnStringsPreviousNote) {
 }
 
 TEST_F(InputTest, InTheEditorPointsEditAndNeverPluckNorExit) {
-    EditedChord = &ChordTable['C'];
+    EditedChord = &ChordTable[uint8_t('C')];
     EXPECT_EQ(stylusPoint(2, 3), 1);
-    EXPECT_EQ(ChordTable['C'].frets[5], 7);
+    EXPECT_EQ(ChordTable[uint8_t('C')].frets[5], 7);
     EXPECT_EQ(plucked(), std::vector<int>{});
 }
 
 TEST_F(InputTest, KeysReachTheChordsOncePerPressWithoutTheSystemsKeys) {
-    ChordSlot& a = ChordTable['A'];
+    ChordSlot& a = ChordTable[uint8_t('A')];
     a.assigned = 1;
     a.frets[0] = 3;
     route(MsgKeyDown, 'A', 0);
@@ -135,18 +135,18 @@ TEST_F(InputTest, KeysReachTheChordsOncePerPressWithoutTheSystemsKeys) {
     Strings[0].fret = 3;
     route(MsgKeyUp, 'A', 0);
     EXPECT_EQ(Strings[0].fret, 0);
-    EXPECT_EQ(KeyDownTable['A'], 0);
+    EXPECT_EQ(KeyDownTable[uint8_t('A')], 0);
 
     // A system key-down and a plain key-up of one code are one press.
     route(MsgSysKeyDown, 'A', 0);
-    EXPECT_EQ(KeyDownTable['A'], 1);
+    EXPECT_EQ(KeyDownTable[uint8_t('A')], 1);
     route(MsgImeKeyUp, 'A', 0);
-    EXPECT_EQ(KeyDownTable['A'], 0);
+    EXPECT_EQ(KeyDownTable[uint8_t('A')], 0);
     EXPECT_EQ(ActiveChord, nullptr);
 
     // A release never pressed does nothing; an unassigned key opens the editor.
     route(MsgKeyUp, 'B', 0);
-    EXPECT_EQ(KeyDownTable['B'], 0);
+    EXPECT_EQ(KeyDownTable[uint8_t('B')], 0);
     for (uint32_t code : {91u, 127u, 130u, 135u, 0x15Bu - 0x100u}) {
         route(MsgKeyDown, code, 0);
         route(MsgSysKeyDown, code, 0);
