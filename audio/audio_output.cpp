@@ -26,11 +26,16 @@ static bool isDone(const WaveBlock& block) {
     return (block.flags.load(std::memory_order_acquire) & WaveBlockDone) != 0;
 }
 
+// How long one wait for a done flag may last. The device ends the wait when it hands the block
+// back, well within a block period; the limit only bounds how late a stop is seen when the
+// device has stalled, and keeps an idle feeder from waking more than once per block.
+static constexpr uint32_t BlockWaitMilliseconds = 50;
+
 // 1 once the device has handed the block back; 0 if a stop was asked for meanwhile.
 static int waitForBlock(const WaveBlock& block) {
     while (!isDone(block)) {
         if (stopRequested.load(std::memory_order_acquire)) return 0;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        platformWaveWait(outputDevice, &block, BlockWaitMilliseconds);
     }
     return 1;
 }

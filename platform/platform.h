@@ -60,6 +60,9 @@ int platformWavePrepare(WaveDevice device, WaveBlock* block, uint32_t size);
 // Queues a prepared block. Queued blocks play in order, straight after one another; each one's
 // WaveBlockDone is set once the device has taken its last byte.
 int platformWaveQueue(WaveDevice device, WaveBlock* block, uint32_t size);
+// Returns once the block's WaveBlockDone is set or `milliseconds` have passed, whichever comes
+// first: the device wakes a waiter as soon as it hands a block back.
+void platformWaveWait(WaveDevice device, const WaveBlock* block, uint32_t milliseconds);
 // Undoes prepare; refused for a block the device still holds.
 int platformWaveUnprepare(WaveDevice device, WaveBlock* block, uint32_t size);
 // Closes the device. Once it returns, the device reads no block any more.

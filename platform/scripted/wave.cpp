@@ -4,6 +4,7 @@
 #include "platform/scripted/scripted_internal.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <thread>
 
@@ -18,6 +19,7 @@ static std::thread realTimeDevice;
 static bool realTimeRunning = false;
 static bool keepBlocks = true;
 static size_t queuedCount = 0;
+static std::condition_variable handedBack; // with scriptedMutex
 
 static char nameOf(const WaveBlock* block) {
     for (size_t i = 0; i < headers.size(); i++)
@@ -35,6 +37,7 @@ static int playHeld(int count) {
         block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
         played++;
     }
+    if (played) handedBack.notify_all();
     return played;
 }
 
@@ -157,6 +160,12 @@ int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
     held.push_back(block);
     if (playback == ScriptedPlayback::Instant) playHeld(1);
     return 0;
+}
+
+void platformWaveWait(WaveDevice, const WaveBlock* block, uint32_t milliseconds) {
+    std::unique_lock<std::mutex> lock(scriptedMutex);
+    handedBack.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                        [block] { return (block->flags.load() & WaveBlockDone) != 0; });
 }
 
 int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {

@@ -5,7 +5,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 // Blocks waiting or playing, oldest first: a single-producer (the feeder), single-consumer (the
 // callback) ring. The program never has more than two blocks out.
@@ -16,6 +19,10 @@ static uint32_t headOffset; // bytes of the oldest block already played; callbac
 static std::atomic<uint64_t> underruns;
 static std::atomic<bool> deviceOpen;
 static SDL_AudioDeviceID device;
+// Wakes the feeder when a block is handed back. The callback takes the lock only to order its
+// notification after the waiter's last look at the flag, so no wake-up is lost.
+static std::mutex handBackLock;
+static std::condition_variable handedBack;
 
 static void SDLCALL playQueued(void*, Uint8* stream, int length) {
     while (length > 0) {
@@ -37,6 +44,8 @@ static void SDLCALL playQueued(void*, Uint8* stream, int length) {
             block->flags.fetch_and(~WaveBlockQueued, std::memory_order_relaxed);
             block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
             ringHead.store(head + 1, std::memory_order_release);
+            { std::lock_guard<std::mutex> ordered(handBackLock); }
+            handedBack.notify_all();
         }
     }
 }
@@ -87,6 +96,12 @@ int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
     ring[tail % RingSize] = block;
     ringTail.store(tail + 1, std::memory_order_release);
     return 0;
+}
+
+void platformWaveWait(WaveDevice, const WaveBlock* block, uint32_t milliseconds) {
+    std::unique_lock<std::mutex> lock(handBackLock);
+    handedBack.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                        [block] { return (block->flags.load() & WaveBlockDone) != 0; });
 }
 
 int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
