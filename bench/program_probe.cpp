@@ -1,24 +1,88 @@
-// first_frame_probe.cpp -- preloaded into the program by measure_program.sh: prints how long
-// after FRETSTRUMMER_T0 (milliseconds since the epoch, taken just before exec) the splash and
-// then the first frame (the play view) reached the window: the first two fills of the texture
-// behind it.
+// program_probe.cpp -- preloaded into the program by measure_program.sh. Prints how long after
+// FRETSTRUMMER_T0 (milliseconds since the epoch, taken just before exec) the splash and then
+// the first frame (the play view) reached the window: the first two fills of the texture behind
+// it. And for every left-button press the program takes, once sound follows silence, how long
+// from taking the press to the note's first sample reaching the audio driver.
+#include <SDL.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <time.h>
 
-extern "C" int SDL_UpdateTexture(void* texture, const void* rect, const void* pixels, int pitch) {
-    using Update = int (*)(void*, const void*, const void*, int);
-    static Update real = reinterpret_cast<Update>(dlsym(RTLD_NEXT, "SDL_UpdateTexture"));
+static double nowMs() {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+template <typename Function> static Function real(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+extern "C" int SDL_UpdateTexture(SDL_Texture* texture, const SDL_Rect* rect, const void* pixels,
+                                 int pitch) {
+    static auto update =
+        real<int (*)(SDL_Texture*, const SDL_Rect*, const void*, int)>("SDL_UpdateTexture");
     static int fills = 0;
-    int result = real(texture, rect, pixels, pitch);
+    int result = update(texture, rect, pixels, pitch);
     if (++fills <= 2) {
-        timespec now;
-        clock_gettime(CLOCK_REALTIME, &now);
         const char* start = std::getenv("FRETSTRUMMER_T0");
-        double elapsed = now.tv_sec * 1e3 + now.tv_nsec / 1e6 - (start ? std::atof(start) : 0);
         std::fprintf(stderr, "%s: %.1f ms after exec\n", fills == 1 ? "splash" : "first frame",
-                     elapsed);
+                     nowMs() - (start ? std::atof(start) : 0));
     }
     return result;
+}
+
+static std::atomic<double> pressedAt{0};
+
+static void watchPress(const SDL_Event* event) {
+    if (event->type == SDL_MOUSEBUTTONDOWN && event->button.button == SDL_BUTTON_LEFT)
+        pressedAt.store(nowMs());
+}
+
+extern "C" int SDL_WaitEvent(SDL_Event* event) {
+    static auto wait = real<int (*)(SDL_Event*)>("SDL_WaitEvent");
+    int result = wait(event);
+    if (result && event) watchPress(event);
+    return result;
+}
+
+extern "C" int SDL_PollEvent(SDL_Event* event) {
+    static auto poll = real<int (*)(SDL_Event*)>("SDL_PollEvent");
+    int result = poll(event);
+    if (result && event) watchPress(event);
+    return result;
+}
+
+static SDL_AudioCallback programCallback;
+static int outputRate = 22050;
+
+static void SDLCALL timedCallback(void* user, Uint8* stream, int length) {
+    static bool silent = true;
+    programCallback(user, stream, length);
+    const Sint16* samples = reinterpret_cast<const Sint16*>(stream);
+    int first = 0, count = length / 2;
+    while (first < count && samples[first] == 0) first++;
+    double pressed = pressedAt.load();
+    if (first < count && silent && pressed > 0) {
+        std::fprintf(stderr, "pluck to sound: %.1f ms\n",
+                     nowMs() + 1e3 * first / outputRate - pressed);
+        pressedAt.store(0);
+    }
+    silent = first == count;
+}
+
+extern "C" SDL_AudioDeviceID SDL_OpenAudioDevice(const char* name, int capture,
+                                                 const SDL_AudioSpec* desired,
+                                                 SDL_AudioSpec* obtained, int changes) {
+    static auto open =
+        real<SDL_AudioDeviceID (*)(const char*, int, const SDL_AudioSpec*, SDL_AudioSpec*, int)>(
+            "SDL_OpenAudioDevice");
+    SDL_AudioSpec wrapped = *desired;
+    programCallback = desired->callback;
+    outputRate = desired->freq;
+    wrapped.callback = timedCallback;
+    return open(name, capture, &wrapped, obtained, changes);
 }
