@@ -31,11 +31,15 @@ bool CloseDuringStartUp;
 
 void pumpMessages() {
     Message message;
-    while (platformPeekMessage(&message, 1) && message.message != MsgQuit) {
+    while (platformPeekMessage(&message, 1)) {
+        // Closing the window or asking to quit (a SIGTERM, Ctrl-C) while the program starts must
+        // not be lost: the event loop ends the program as soon as start-up is over.
+        if (message.message == MsgQuit) {
+            CloseDuringStartUp = true;
+            return;
+        }
         platformTranslateMessage(&message);
         platformDispatchMessage(&message);
-        // Closing the window while the program starts must not be lost: the event loop ends
-        // the program as soon as start-up is over.
         if (message.message == MsgClose || message.message == MsgDestroy) CloseDuringStartUp = true;
     }
 }

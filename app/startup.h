@@ -16,7 +16,8 @@ int programEntry(InstanceHandle instance, InstanceHandle previous, const char* c
                  int show);
 
 // Handles the messages waiting now, without waiting for more; stops at the quit message, which
-// it takes from the queue and drops. Notes a close request or destruction in CloseDuringStartUp.
+// it takes from the queue without handling it. Notes a quit, a close request or destruction in
+// CloseDuringStartUp: the program ends once start-up is over.
 void pumpMessages();
 extern bool CloseDuringStartUp;
 
