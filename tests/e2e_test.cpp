@@ -71,6 +71,7 @@ struct E2eTest : ::testing::Test {
         work = fs::temp_directory_path() /
                ("fretstrummer-e2e-" + std::to_string(std::random_device{}()));
         fs::create_directories(work);
+        fs::permissions(work, fs::perms::owner_all); // it is the program's XDG_RUNTIME_DIR
         std::string display = (work / "display").string();
         xvfb = std::atoi(run("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>" +
                              display + " >" + (work / "xvfb.log").string() + " 2>&1 & echo $!")
