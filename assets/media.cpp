@@ -1,14 +1,15 @@
-// media.cpp -- finds the Media folder and reads its files whole.
+// media.cpp -- finds the Media folder and reads the parts of its files the program needs.
 #include "assets/media.h"
 
 #include "platform/platform.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
 char MediaDir[MediaDirCapacity];
+char MediaFailure[256];
 
 static const char MediaFolderName[] = "Media/";
 
@@ -38,49 +39,102 @@ int mediaPath(const char* name, char* path, int capacity) {
     return 1;
 }
 
-int loadMediaFile(const char* name, unsigned char** data, uint32_t* size) {
-    *data = nullptr;
-    *size = 0;
+static int failed(const char* why) {
+    std::snprintf(MediaFailure, sizeof MediaFailure, "%s", why);
+    return 0;
+}
+
+int openMediaFile(const char* name, MediaFile* file) {
+    *file = MediaFile{};
+    MediaFailure[0] = '\0';
     char path[MediaPathCapacity];
-    if (!mediaPath(name, path, sizeof path)) return 0;
+    if (!mediaPath(name, path, sizeof path)) return failed("the media folder is unknown");
 
-    // A directory or a device opens like a file but has no size worth trusting.
+    // A directory or a device opens like a file but has no size worth trusting, and opening a
+    // FIFO would wait for a writer.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return 0;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return 0;
+    std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error) return failed(std::strerror(error.value()));
+    if (status.type() != std::filesystem::file_type::regular) return failed("not a regular file");
+    uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return failed(std::strerror(error.value()));
+    if (size == 0) return failed("the file is empty");
+    std::FILE* opened = std::fopen(path, "rb");
+    if (!opened) return failed(std::strerror(errno));
+    *file = MediaFile{opened, size, 0};
+    return 1;
+}
 
-    long end = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) end = std::ftell(file);
-    // Sizes travel as 32-bit numbers: a larger file would be measured wrong, so it is refused.
-    if (end <= 0 || static_cast<unsigned long>(end) > UINT32_MAX ||
-        std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
+// Moves to `offset` in steps a 32-bit long can hold, for platforms where long is that small.
+static bool seekTo(MediaFile* file, uint64_t offset) {
+    if (offset == file->position) return true;
+    if (std::fseek(file->file, 0, SEEK_SET) != 0) return false;
+    constexpr uint64_t Step = 1u << 30;
+    for (uint64_t left = offset; left > 0;) {
+        uint64_t step = left < Step ? left : Step;
+        if (std::fseek(file->file, static_cast<long>(step), SEEK_CUR) != 0) return false;
+        left -= step;
+    }
+    file->position = offset;
+    return true;
+}
+
+uint32_t readMediaFile(MediaFile* file, uint64_t offset, void* into, uint32_t bytes) {
+    if (!file->file) return 0;
+    if (offset >= file->size)
+        bytes = 0;
+    else if (bytes > file->size - offset)
+        bytes = static_cast<uint32_t>(file->size - offset);
+    if (bytes == 0) return 0;
+    if (!seekTo(file, offset)) {
+        failed(std::strerror(errno));
         return 0;
     }
-    uint32_t measured = static_cast<uint32_t>(end);
-    *size = measured;
-
-    unsigned char* block = static_cast<unsigned char*>(std::malloc(measured));
-    if (!block) {
-        std::fclose(file);
-        return 0;
-    }
-    *data = block;
-
-    // One read may deliver less than asked; keep reading until the file is whole or ends.
+    // One read may deliver less than asked; keep reading until the piece is whole or the file
+    // ends.
     uint32_t delivered = 0;
-    while (delivered < measured) {
-        size_t got = std::fread(block + delivered, 1, measured - delivered, file);
+    while (delivered < bytes) {
+        size_t got = std::fread(static_cast<unsigned char*>(into) + delivered, 1, bytes - delivered,
+                                file->file);
         if (got == 0) break;
         delivered += static_cast<uint32_t>(got);
     }
-    std::fclose(file);
+    file->position = offset + delivered;
+    if (delivered < bytes) {
+        if (std::ferror(file->file))
+            failed(std::strerror(errno));
+        else
+            std::snprintf(MediaFailure, sizeof MediaFailure,
+                          "the file ended after %llu of its %llu bytes",
+                          static_cast<unsigned long long>(file->position),
+                          static_cast<unsigned long long>(file->size));
+    }
+    return delivered;
+}
 
-    if (delivered < measured) {
-        // The file ended before its measured size (or the read failed): no caller may take
-        // the missing bytes for sound or pixels.
-        std::memset(block + delivered, 0, measured - delivered);
+void closeMediaFile(MediaFile* file) {
+    if (file->file) std::fclose(file->file);
+    *file = MediaFile{};
+}
+
+int loadMediaFile(const char* name, unsigned char** data, uint32_t* size, uint32_t most) {
+    *data = nullptr;
+    *size = 0;
+    MediaFile file;
+    if (!openMediaFile(name, &file)) return 0;
+    uint32_t wanted = file.size < most ? static_cast<uint32_t>(file.size) : most;
+    unsigned char* block = wanted ? static_cast<unsigned char*>(std::malloc(wanted)) : nullptr;
+    if (!block) {
+        closeMediaFile(&file);
+        return failed(wanted ? "out of memory" : "nothing to read");
+    }
+    *data = block;
+    *size = wanted;
+    uint32_t delivered = readMediaFile(&file, 0, block, wanted);
+    closeMediaFile(&file);
+    if (delivered < wanted) {
+        // No caller may take the missing bytes for sound or pixels.
+        std::memset(block + delivered, 0, wanted - delivered);
         return 0;
     }
     return 1;

@@ -28,56 +28,136 @@ static float sampleAt(const unsigned char* source, uint32_t index) {
     return static_cast<float>(static_cast<int16_t>(readLe16(source + 2 * index)));
 }
 
-static int refuse(const char* name, const char* why) {
-    char path[MediaPathCapacity];
-    mediaPath(name, path, sizeof path);
-    std::fprintf(stderr, "Fretstrummer: %s %s\n", path, why);
+static int refuse(const char* why) {
+    std::snprintf(MediaFailure, sizeof MediaFailure, "%s", why);
     return 0;
 }
 
-// Finds the sound in a sample file. A RIFF/WAVE file plays its data chunk only, and only when
-// its format is the output's own; anything else plays as raw PCM from its first byte.
-static int findSound(WaveImage* wave, const char* name) {
-    const unsigned char* image = wave->data;
-    uint64_t size = wave->size;
-    wave->pcm = image;
-    wave->pcmSize = wave->size;
-    if (size < 4 || std::memcmp(image, "RIFF", 4) != 0) return 1;
-    if (size < 12 || std::memcmp(image + 8, "WAVE", 4) != 0)
-        return refuse(name, "is a RIFF file but not a WAVE file");
+// A chunk's id is four printable characters.
+static bool looksLikeChunkId(const unsigned char* id) {
+    for (int i = 0; i < 4; i++)
+        if (id[i] < 0x20 || id[i] > 0x7E) return false;
+    return true;
+}
+
+// WAVE_FORMAT_EXTENSIBLE's sub-format for integer PCM, after its leading format tag.
+static const unsigned char PcmSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                   0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+// Checks a fmt chunk (`size` bytes, of which the first `got` are in fmt): 1 when it is the
+// output's own format, plain or in WAVE_FORMAT_EXTENSIBLE's wrapping.
+static int checkFormat(const unsigned char* fmt, uint32_t size, uint32_t got) {
+    if (size < 16 || got < 16) return refuse("its fmt chunk is too short to read");
+    unsigned tag = readLe16(fmt), channels = readLe16(fmt + 2);
+    unsigned rate = readLe32(fmt + 4), bits = readLe16(fmt + 14);
+    if (tag == 0xFFFE) {
+        if (size < 40 || got < 40 || readLe16(fmt + 16) < 22)
+            return refuse("its extensible fmt chunk is too short to read");
+        tag = std::memcmp(fmt + 26, PcmSubFormatTail, sizeof PcmSubFormatTail) == 0
+                  ? readLe16(fmt + 24)
+                  : 0xFFFE;
+    }
+    if (tag != 1 || channels != 1 || rate != 22050 || bits != 16) {
+        char why[200];
+        std::snprintf(why, sizeof why,
+                      "it declares format %u, %u channels, %u Hz, %u bits per sample; "
+                      "it must be PCM (format 1), mono, 22050 Hz, 16 bits",
+                      tag, channels, rate, bits);
+        return refuse(why);
+    }
+    return 1;
+}
+
+// Finds the sound in an open sample file: *offset and *length. A RIFF/WAVE file plays its data
+// chunk only, and only when its format is the output's own; a file in another container is
+// refused; anything else plays as raw PCM from its first byte.
+static int findSound(MediaFile* file, uint64_t* offset, uint64_t* length) {
+    uint64_t size = file->size;
+    unsigned char head[12] = {};
+    uint32_t got = readMediaFile(file, 0, head, sizeof head);
+    *offset = 0;
+    *length = size;
+    if (got >= 3 && std::memcmp(head, "ID3", 3) == 0)
+        return refuse("it is an MP3 file (it starts with an ID3 tag), not PCM samples");
+    if (got >= 4 && std::memcmp(head, "RIFX", 4) == 0)
+        return refuse("it is a big-endian RIFX file; it must be a little-endian RIFF WAVE file");
+    if (got < 4 || std::memcmp(head, "RIFF", 4) != 0) return 1;
+    if (got < 12 || std::memcmp(head + 8, "WAVE", 4) != 0)
+        return refuse("it is a RIFF file but not a WAVE file");
 
     bool formatSeen = false;
     uint64_t at = 12;
     while (at + 8 <= size) {
-        const unsigned char* chunk = image + at;
+        unsigned char chunk[8];
+        if (readMediaFile(file, at, chunk, 8) < 8) return 0;
         uint64_t body = at + 8;
-        uint64_t chunkSize = readLe32(chunk + 4);
+        uint32_t chunkSize = readLe32(chunk + 4);
         uint64_t available = size - body;
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (chunkSize < 16 || chunkSize > available)
-                return refuse(name, "has a fmt chunk too short to read");
-            const unsigned char* fmt = image + body;
-            unsigned tag = readLe16(fmt), channels = readLe16(fmt + 2);
-            unsigned rate = readLe32(fmt + 4), bits = readLe16(fmt + 14);
-            if (tag != 1 || channels != 1 || rate != 22050 || bits != 16) {
-                char why[200];
-                std::snprintf(why, sizeof why,
-                              "declares format %u, %u channels, %u Hz, %u bits per sample; "
-                              "it must be PCM (format 1), mono, 22050 Hz, 16 bits",
-                              tag, channels, rate, bits);
-                return refuse(name, why);
-            }
+            unsigned char fmt[40] = {};
+            uint32_t wanted = chunkSize < sizeof fmt ? chunkSize : sizeof fmt;
+            if (chunkSize > available) return refuse("its fmt chunk is too short to read");
+            if (!checkFormat(fmt, chunkSize, readMediaFile(file, body, fmt, wanted))) return 0;
             formatSeen = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!formatSeen) return refuse(name, "has no fmt chunk before its data chunk");
+            if (!formatSeen) return refuse("it has no fmt chunk before its data chunk");
             // Streaming writers leave a data size that runs past the end: play what is there.
-            wave->pcm = image + body;
-            wave->pcmSize = static_cast<uint32_t>(chunkSize < available ? chunkSize : available);
+            *offset = body;
+            *length = chunkSize < available ? chunkSize : available;
             return 1;
         }
-        at = body + chunkSize + (chunkSize & 1);
+        at = body + chunkSize;
+        if (chunkSize & 1) {
+            // A chunk of odd size is followed by a pad byte, which some writers leave out: the
+            // next chunk starts where an id is found.
+            unsigned char next[5] = {};
+            uint32_t seen = readMediaFile(file, at, next, sizeof next);
+            bool padded = seen == 5 && looksLikeChunkId(next + 1);
+            if (padded || seen < 4 || !looksLikeChunkId(next)) at++;
+        }
     }
-    return refuse(name, "has no data chunk");
+    return refuse("it has no data chunk");
+}
+
+// How many samples of a string's recording its notes reach. Fret 0 plays the first
+// FadeLength[string]; a higher fret reads the recording faster, up to half as far again at
+// fret 7. This walks the very positions resample takes, so the notes are the same as from the
+// whole recording.
+static uint64_t samplesReached(int string) {
+    uint32_t kept = static_cast<uint32_t>(FadeLength[string]);
+    uint64_t reached = kept;
+    for (int fret = 1; fret < FretCount; fret++) {
+        float step = 1.0f / SemitoneFactor[fret];
+        float pos = step + 0.0f;
+        for (uint32_t written = 1; written + 1 < kept; written++) pos = pos + step;
+        // The last sample written reads its position's sample and the one after it.
+        uint64_t last = static_cast<uint64_t>(pos) + 2;
+        if (last > reached) reached = last;
+    }
+    return reached;
+}
+
+// Reads what string `string`'s notes need of sample file `name` into SourceWave[string].
+static int loadSound(const char* name, int string) {
+    WaveImage* wave = &SourceWave[string];
+    MediaFile file;
+    if (!openMediaFile(name, &file)) return 0;
+    uint64_t offset = 0, length = 0;
+    if (!findSound(&file, &offset, &length)) {
+        closeMediaFile(&file);
+        return 0;
+    }
+    uint64_t reached = 2 * samplesReached(string);
+    uint32_t bytes = static_cast<uint32_t>(length < reached ? length : reached);
+    unsigned char* block = static_cast<unsigned char*>(std::malloc(bytes ? bytes : 1));
+    if (!block) {
+        closeMediaFile(&file);
+        return refuse("out of memory for its samples");
+    }
+    *wave = WaveImage{block, bytes, block, bytes};
+    uint32_t delivered = readMediaFile(&file, offset, block, bytes);
+    closeMediaFile(&file);
+    return delivered == bytes;
 }
 
 uint32_t resample(int16_t* dest, const unsigned char* source, float factor, uint32_t length,
@@ -126,33 +206,41 @@ uint32_t fadeOut(int16_t* samples, uint32_t length, int string) {
 }
 
 int buildSampleBank() {
+    MediaFailure[0] = '\0';
     for (int n = 1; n <= StringCount; n++) {
         char name[16];
         std::snprintf(name, sizeof name, "%d.wav", n);
-        WaveImage* wave = &SourceWave[n - 1];
         FailedSampleFile = n;
-        if (!loadMediaFile(name, &wave->data, &wave->size)) return 0;
-        if (!findSound(wave, name)) return 0;
+        if (!loadSound(name, n - 1)) return 0;
     }
+    FailedSampleFile = 0;
     for (int string = 0; string < StringCount; string++) {
         const WaveImage* wave = &SourceWave[string];
+        // The fade cuts every note after its first FadeLength samples, so nothing past them
+        // is copied or computed, and a note's buffer is no larger than that.
+        uint32_t kept = 2 * static_cast<uint32_t>(FadeLength[string]);
+        uint32_t room = wave->pcmSize < kept ? wave->pcmSize : kept;
         for (int fret = 0; fret < FretCount; fret++) {
-            int16_t* buffer = static_cast<int16_t*>(std::malloc(wave->size));
-            if (!buffer) return 0;
+            int16_t* buffer = static_cast<int16_t*>(std::malloc(room ? room : 1));
+            if (!buffer) {
+                std::snprintf(MediaFailure, sizeof MediaFailure,
+                              "out of memory for the notes of %d.wav", string + 1);
+                return 0;
+            }
             uint32_t length = wave->pcmSize;
-            // The fade cuts every note after its first FadeLength samples, so nothing past them
-            // is copied or computed: those bytes would never be played, and leaving them alone
-            // spares start-up thousands of page faults.
-            uint32_t kept = 2 * static_cast<uint32_t>(FadeLength[string]);
             if (SemitoneFactor[fret] != 1.0f)
                 length = resample(buffer, wave->pcm, SemitoneFactor[fret], length, kept);
             else
-                std::memcpy(buffer, wave->pcm, length < kept ? length : kept);
+                std::memcpy(buffer, wave->pcm, room);
             length = fadeOut(buffer, length, string);
+            // Higher frets are shorter: each note keeps only the memory it fills.
+            if (length < room) {
+                if (void* fitted = std::realloc(buffer, length ? length : 1))
+                    buffer = static_cast<int16_t*>(fitted);
+            }
             SampleBank[string * FretCount + fret] = Sample{buffer, length};
         }
     }
-    FailedSampleFile = 0;
     return 1;
 }
 

@@ -7,8 +7,9 @@ inline constexpr int StringCount = 6;
 inline constexpr int FretCount = 8;
 inline constexpr int SampleCount = StringCount * FretCount;
 
-// A sample file's image as loaded, kept whole for the run. pcm and pcmSize are the stretch of
-// it that holds sound: the data chunk of a RIFF/WAVE file, the whole image of a raw one.
+// What the notes need of a sample file, kept for the run: the start of the stretch that holds
+// sound (the data chunk of a RIFF/WAVE file, the whole of a raw one), as far as the string's
+// notes reach into it. pcm and pcmSize are that stretch; data and size the block that holds it.
 struct WaveImage {
     unsigned char* data;
     uint32_t size;
@@ -16,8 +17,8 @@ struct WaveImage {
     uint32_t pcmSize;
 };
 
-// A note: signed 16-bit little-endian mono samples at 22050 Hz, and its length in bytes. The
-// buffer is as large as its string's image; only the first length bytes are played.
+// A note: signed 16-bit little-endian mono samples at 22050 Hz, and its length in bytes, which
+// its buffer holds exactly.
 struct Sample {
     int16_t* data;
     uint32_t length;
@@ -34,9 +35,11 @@ extern const float SemitoneFactor[FretCount];
 inline constexpr int32_t FadeLength[StringCount] = {40000, 37000, 34000, 31000, 28000, 25000};
 
 // Loads 1.wav to 6.wav and builds all 48 notes. 1 on success; 0 at the first file that cannot
-// be loaded (the later ones are not tried and no note is built).
+// be loaded (the later ones are not tried and no note is built) or when memory runs out, with
+// MediaFailure saying why.
 int buildSampleBank();
-// The number (1 to 6) of the sample file that made buildSampleBank fail, 0 while none has.
+// The number (1 to 6) of the sample file that made buildSampleBank fail, 0 while none has (and
+// when the notes themselves could not be built).
 extern int FailedSampleFile;
 
 // Writes the note of `source` (length bytes, little-endian, any alignment) played 1 / factor

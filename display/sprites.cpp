@@ -51,15 +51,20 @@ int loadSprites() {
         sprite.height = table[i].height;
         unsigned char* image = nullptr;
         uint32_t size = 0;
-        loadMediaFile(table[i].file, &image, &size);
+        // Only the picture's own bytes are read, whatever else the file holds after them.
         uint32_t least =
             PixelOffset + static_cast<uint32_t>(bitmapStride(sprite.width) * sprite.height);
-        if (!image || size < least) {
-            char path[MediaPathCapacity];
+        int whole = loadMediaFile(table[i].file, &image, &size, least);
+        if (!whole || size < least) {
+            char path[MediaPathCapacity], why[sizeof MediaFailure + 32];
             if (!mediaPath(table[i].file, path, sizeof path))
                 std::snprintf(path, sizeof path, "%s", table[i].file);
+            if (whole)
+                std::snprintf(why, sizeof why, "is shorter than a whole picture");
+            else
+                std::snprintf(why, sizeof why, "cannot be read (%s)", MediaFailure);
             std::fprintf(stderr, "Fretstrummer: %s %s; what it lacks of the picture is black\n",
-                         path, image ? "is shorter than a whole picture" : "cannot be read");
+                         path, why);
         }
         bool hasPixels = image && size > PixelOffset;
         sprite.drawable =

@@ -150,7 +150,8 @@ TEST_F(DisplayTest, BitmapsAreReadByTheTablesSizeFromByte54Whatever) {
                   " is shorter than a whole picture; what it lacks of the picture is black\n"
                   "Fretstrummer: " +
                   (folder.media / "ExitButton.bmp").string() +
-                  " cannot be read; what it lacks of the picture is black\n");
+                  " cannot be read (No such file or directory); what it lacks of the picture is "
+                  "black\n");
 
     ASSERT_EQ(LadSprite->width, 40);
     ASSERT_EQ(LadSprite->drawable->height, 40);
