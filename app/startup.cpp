@@ -45,9 +45,15 @@ void pumpMessages() {
 }
 
 // A start-up that cannot go on says why and ends the process at once.
-[[noreturn]] static void fail(int code, const char* what, const char* path = nullptr) {
-    std::fprintf(stderr, "Fretstrummer: %s%s\n", what, path ? path : "");
+[[noreturn]] static void fail(int code, const char* what, const char* why) {
+    std::fprintf(stderr, "Fretstrummer: %s: %s\n", what, why);
     platformExitProcess(code);
+}
+
+// A window that cannot be had ends the program with the platform's reason.
+static int refused(int code, const char* what) {
+    std::fprintf(stderr, "Fretstrummer: %s: %s\n", what, platformFailureReason());
+    return code;
 }
 
 int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
@@ -55,10 +61,11 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
     buildMediaDir();
 
     WindowClass windowClass{0, windowProc, 0, 0, instance, 0, 0, 4, nullptr, "Fretstrummer"};
-    if ((platformRegisterClass(&windowClass) & 0xFFFF) == 0) return -1;
+    if ((platformRegisterClass(&windowClass) & 0xFFFF) == 0)
+        return refused(-1, "cannot register the window class");
     MainWindow = platformCreateWindow(0, "Fretstrummer", "Fretstrummer", PopupStyle, 0, 0, 240, 320,
                                       0, 0, instance, nullptr);
-    if (!MainWindow) return -2;
+    if (!MainWindow) return refused(-2, "cannot create the window");
     platformSetWindowLong(MainWindow, -16, PopupStyle);
     platformSetWindowPos(MainWindow, -1, 0, 0, 240, 320, 1 | 2 | 64);
     platformSetForegroundWindow(MainWindow);
@@ -69,17 +76,20 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
     platformSwitch(1);
     showSplash(MainWindow);
 
-    if (!openAudio(1, 22050, 1024)) fail(-3, "cannot open the audio output");
+    if (!openAudio(1, 22050, 1024))
+        fail(-3, "cannot open the audio output", platformFailureReason());
     if (!buildSampleBank()) {
-        char name[16], path[MediaPathCapacity];
+        if (!FailedSampleFile) fail(-4, "cannot build the notes", MediaFailure);
+        char name[16], path[MediaPathCapacity], what[MediaPathCapacity + 16];
         std::snprintf(name, sizeof name, "%d.wav", FailedSampleFile);
         if (!mediaPath(name, path, sizeof path)) std::snprintf(path, sizeof path, "%s", name);
-        fail(-4, "cannot load ", path);
+        std::snprintf(what, sizeof what, "cannot load %s", path);
+        fail(-4, what, MediaFailure);
     }
     loadSprites();
     initStrings();
 
-    if (!createSurfaces()) fail(-5, "cannot create the back buffer");
+    if (!createSurfaces()) fail(-5, "cannot create the back buffer", platformFailureReason());
     redrawAll();
     pumpMessages();
     runEventLoop();

@@ -11,6 +11,10 @@
 // Ends the process at once with this exit code: nothing after it runs.
 [[noreturn]] void platformExitProcess(int code);
 
+// Why the platform refused the call it last refused, in a few words for the line that reports
+// it; "" when it cannot tell.
+const char* platformFailureReason();
+
 // The one-argument platform switch: on at start-up, off at shutdown. It keeps the screen from
 // blanking while the instrument is up.
 void platformSwitch(int on);

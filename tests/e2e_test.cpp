@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -93,9 +94,11 @@ struct E2eTest : ::testing::Test {
     }
 
     // Starts the program with SDL's disk audio driver recording into work/sound.raw.
-    void start(const fs::path& executable = Program, const char* driver = "disk") {
+    void start(const fs::path& executable = Program, const char* driver = "disk",
+               bool display = true) {
         program = fork();
         if (program == 0) {
+            if (!display) unsetenv("DISPLAY");
             setenv("SDL_AUDIODRIVER", driver, 1);
             // As on a desktop, where it is always set; without it the Wayland client complains.
             setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
@@ -241,6 +244,32 @@ TEST_F(E2eTest, TheScreenShowsWhatTheScriptedPlatformDraws) {
     EXPECT_EQ(exitStatus(), 0);
 }
 
+TEST_F(E2eTest, EveryPrintableKeyOfAGermanOrFrenchLayoutHoldsAChord) {
+    Frame play = scriptedFrame([] {}), editor = scriptedFrame([] {
+                                           scriptedPostPause();
+                                           scriptedPost(MsgKeyDown, 'A', 0);
+                                       });
+    start();
+    waitForStartUp();
+    // Keys with no US counterpart, the ISO key between Shift and Z among them: each opens the
+    // editor of its own chord while held.
+    for (const char* layout : {"de", "fr"}) {
+        run(std::string("setxkbmap ") + layout);
+        const char* keys = std::string(layout) == "de"
+                               ? "ssharp udiaeresis odiaeresis adiaeresis numbersign less"
+                               : "parenright dead_circumflex dollar ugrave asterisk less";
+        std::istringstream names(keys);
+        for (std::string key; names >> key;) {
+            run("xdotool keydown " + key);
+            EXPECT_TRUE(waitForFrame(editor)) << layout << " " << key;
+            run("xdotool keyup " + key);
+            EXPECT_TRUE(waitForFrame(play)) << layout << " " << key;
+        }
+    }
+    ASSERT_TRUE(sendDeleteWindow(window));
+    EXPECT_EQ(exitStatus(), 0);
+}
+
 TEST_F(E2eTest, TheWindowsCloseRequestEndsItWithZero) {
     start();
     waitForWindow();
@@ -249,9 +278,15 @@ TEST_F(E2eTest, TheWindowsCloseRequestEndsItWithZero) {
 }
 
 TEST_F(E2eTest, StartUpFailuresGiveTheirExitStatusAndLine) {
+    start(Program, "dummy", false);
+    EXPECT_EQ(exitStatus(), 254);
+    EXPECT_EQ(errors(), "Fretstrummer: cannot create the window: no display to show it on "
+                        "(DISPLAY and WAYLAND_DISPLAY name none that answers)\n");
+
     start(Program, "no-such-audio-driver");
     EXPECT_EQ(exitStatus(), 253);
-    EXPECT_EQ(errors(), "Fretstrummer: cannot open the audio output\n");
+    EXPECT_EQ(errors(), "Fretstrummer: cannot open the audio output: Audio target "
+                        "'no-such-audio-driver' not available\n");
 
     fs::path app = work / "app";
     fs::create_directories(app);
@@ -260,5 +295,6 @@ TEST_F(E2eTest, StartUpFailuresGiveTheirExitStatusAndLine) {
     fs::remove(app / "Media" / "4.wav");
     start(app / "fretstrummer", "dummy");
     EXPECT_EQ(exitStatus(), 252);
-    EXPECT_EQ(errors(), "Fretstrummer: cannot load " + (app / "Media" / "4.wav").string() + "\n");
+    EXPECT_EQ(errors(), "Fretstrummer: cannot load " + (app / "Media" / "4.wav").string() +
+                            ": No such file or directory\n");
 }

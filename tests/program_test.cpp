@@ -82,10 +82,14 @@ TEST_F(ProgramTest, WithAShellTakesTheFullScreenAndGivesItBack) {
 TEST(Program, ARefusedClassOrWindowEndsWithMinusOneOrMinusTwo) {
     ProgramRun refusedClass = runProgram([] { scriptedRefuseClass(true); });
     EXPECT_EQ(refusedClass.exitCode, -1);
+    EXPECT_EQ(refusedClass.errors,
+              "Fretstrummer: cannot register the window class: refused by the test's script\n");
     EXPECT_EQ(orderedCalls(refusedClass.record),
               (std::vector<std::string>{StartUp[0], StartUp[1], "exitProcess -1"}));
     ProgramRun refusedWindow = runProgram([] { scriptedRefuseWindow(true); });
     EXPECT_EQ(refusedWindow.exitCode, -2);
+    EXPECT_EQ(refusedWindow.errors,
+              "Fretstrummer: cannot create the window: refused by the test's script\n");
     EXPECT_EQ(orderedCalls(refusedWindow.record),
               (std::vector<std::string>{StartUp[0], StartUp[1], StartUp[2], "exitProcess -2"}));
 }
@@ -93,14 +97,15 @@ TEST(Program, ARefusedClassOrWindowEndsWithMinusOneOrMinusTwo) {
 TEST_F(ProgramTest, AFailedStartUpSaysWhyAndEndsAtOnce) {
     ProgramRun noAudio = runProgram([] { scriptedRefuseWaveOpen(true); });
     EXPECT_EQ(noAudio.exitCode, -3);
-    EXPECT_EQ(noAudio.errors, "Fretstrummer: cannot open the audio output\n");
+    EXPECT_EQ(noAudio.errors,
+              "Fretstrummer: cannot open the audio output: refused by the test's script\n");
     EXPECT_EQ(orderedCalls(noAudio.record).back(), "exitProcess -3");
 
     std::filesystem::remove(folder.media / "4.wav");
     ProgramRun noSample = runProgram([] {});
     EXPECT_EQ(noSample.exitCode, -4);
-    EXPECT_EQ(noSample.errors,
-              "Fretstrummer: cannot load " + (folder.media / "4.wav").string() + "\n");
+    EXPECT_EQ(noSample.errors, "Fretstrummer: cannot load " + (folder.media / "4.wav").string() +
+                                   ": No such file or directory\n");
     // Nothing of shutdown: the audio is not closed and the switch stays on.
     std::vector<std::string> calls = orderedCalls(noSample.record);
     EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()),
@@ -109,7 +114,8 @@ TEST_F(ProgramTest, AFailedStartUpSaysWhyAndEndsAtOnce) {
     writeShortNotes(folder);
     ProgramRun noSurface = runProgram([] { scriptedRefuseSurface(true); });
     EXPECT_EQ(noSurface.exitCode, -5);
-    EXPECT_EQ(noSurface.errors, "Fretstrummer: cannot create the back buffer\n");
+    EXPECT_EQ(noSurface.errors,
+              "Fretstrummer: cannot create the back buffer: refused by the test's script\n");
 }
 
 TEST_F(ProgramTest, StartUpsPumpsGiveDefaultHandlingAndKeepAQuitOrAClose) {

@@ -44,6 +44,10 @@ void scriptedSetExecutablePath(const char* path) {
     executablePath = path ? path : "";
 }
 
+const char* platformFailureReason() {
+    return "refused by the test's script";
+}
+
 int platformExecutablePath(char* path, int capacity) {
     if (capacity < 1) return 0;
     path[0] = '\0';

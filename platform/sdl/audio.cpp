@@ -55,10 +55,12 @@ uint64_t sdlAudioUnderruns() {
 }
 
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
-    if (deviceOpen.load() || format->formatTag != 1 || format->bitsPerSample != 16) return 1;
+    if (deviceOpen.load()) return sdlRefuse("the audio output is open already"), 1;
+    if (format->formatTag != 1 || format->bitsPerSample != 16)
+        return sdlRefuse("only 16-bit PCM plays"), 1;
     // Audio is initialised here and only here, so a missing or broken audio driver is an
     // audio failure and nothing else.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 1;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return sdlRefuse(), 1;
     SDL_AudioSpec want{};
     want.freq = static_cast<int>(format->samplesPerSecond);
     want.format = AUDIO_S16LSB;
@@ -73,6 +75,7 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     // No changes allowed: SDL converts to whatever the hardware wants.
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
+        sdlRefuse();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 1;
     }

@@ -1,5 +1,6 @@
 // system.cpp -- process-level roles of the real program: where the executable lives, threads.
 #include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
 #include <cstdio>
@@ -9,6 +10,17 @@ void platformExitProcess(int code) {
     std::fflush(stdout);
     std::fflush(stderr);
     _exit(code);
+}
+
+static char failureReason[256];
+
+int sdlRefuse(const char* why) {
+    SDL_strlcpy(failureReason, why ? why : SDL_GetError(), sizeof failureReason);
+    return 0;
+}
+
+const char* platformFailureReason() {
+    return failureReason;
 }
 
 void platformSwitch(int on) {

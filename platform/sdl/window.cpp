@@ -1,5 +1,6 @@
 // window.cpp -- the window, its pixels and its input on SDL2, in the program's own messages.
 #include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
 
@@ -53,10 +54,48 @@ void pushMove(int x, int y) {
     lastY = y;
 }
 
-// The handheld's virtual-key code of an SDL key, or 0 for a key it has none for.
+// The virtual-key code of a printable key by where it sits: the US layout's letter, digit or
+// punctuation at that place, so that every such key holds a chord whatever the layout prints
+// on it (the French A is the US Q). 0 for the keys that are not printable.
+uint32_t positionKey(SDL_Scancode code) {
+    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) return 'A' + (code - SDL_SCANCODE_A);
+    if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) return '1' + (code - SDL_SCANCODE_1);
+    switch (code) {
+    case SDL_SCANCODE_0:
+        return '0';
+    case SDL_SCANCODE_MINUS:
+        return 189;
+    case SDL_SCANCODE_EQUALS:
+        return 187;
+    case SDL_SCANCODE_LEFTBRACKET:
+        return 219;
+    case SDL_SCANCODE_RIGHTBRACKET:
+        return 221;
+    case SDL_SCANCODE_BACKSLASH:
+    case SDL_SCANCODE_NONUSHASH: // the ISO key left of Enter sits where the US backslash does
+        return 220;
+    case SDL_SCANCODE_SEMICOLON:
+        return 186;
+    case SDL_SCANCODE_APOSTROPHE:
+        return 222;
+    case SDL_SCANCODE_GRAVE:
+        return 192;
+    case SDL_SCANCODE_COMMA:
+        return 188;
+    case SDL_SCANCODE_PERIOD:
+        return 190;
+    case SDL_SCANCODE_SLASH:
+        return 191;
+    case SDL_SCANCODE_NONUSBACKSLASH: // the ISO key between left Shift and Z
+        return 226;
+    default:
+        return 0;
+    }
+}
+
+// The handheld's virtual-key code of a key that is not printable, by what it does, or 0 for a
+// key it has none for.
 uint32_t virtualKey(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
     if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
     if (key >= SDLK_F13 && key <= SDLK_F24) return 124 + (key - SDLK_F13);
     if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 97 + (key - SDLK_KP_1);
@@ -129,28 +168,6 @@ uint32_t virtualKey(SDL_Keycode key) {
         return 144;
     case SDLK_SCROLLLOCK:
         return 145;
-    case SDLK_SEMICOLON:
-        return 186;
-    case SDLK_EQUALS:
-        return 187;
-    case SDLK_COMMA:
-        return 188;
-    case SDLK_MINUS:
-        return 189;
-    case SDLK_PERIOD:
-        return 190;
-    case SDLK_SLASH:
-        return 191;
-    case SDLK_BACKQUOTE:
-        return 192;
-    case SDLK_LEFTBRACKET:
-        return 219;
-    case SDLK_BACKSLASH:
-        return 220;
-    case SDLK_RIGHTBRACKET:
-        return 221;
-    case SDLK_QUOTE:
-        return 222;
     default:
         return 0;
     }
@@ -198,7 +215,8 @@ void translate(const SDL_Event& e) {
             push(MsgClose, 0, 0);
             break;
         }
-        uint32_t code = virtualKey(e.key.keysym.sym);
+        uint32_t code = positionKey(e.key.keysym.scancode);
+        if (!code) code = virtualKey(e.key.keysym.sym);
         if (!code) break;
         bool down = e.type == SDL_KEYDOWN;
         push(alt ? (down ? MsgSysKeyDown : MsgSysKeyUp) : (down ? MsgKeyDown : MsgKeyUp), code, 0);
@@ -237,7 +255,7 @@ uint32_t platformRegisterClass(const WindowClass* windowClass) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Video only: a joystick or sensor subsystem would turn the blocking wait into a poll, and
     // audio is brought up by the wave output alone.
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return sdlRefuse();
     registered = *windowClass;
     return 1;
 }
@@ -245,13 +263,21 @@ uint32_t platformRegisterClass(const WindowClass* windowClass) {
 WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint32_t, int x, int y,
                                   int width, int height, WindowHandle, uint32_t, InstanceHandle,
                                   void*) {
+    // With no display server SDL falls back to a driver that shows nothing: the program would
+    // run where nobody can see or play it. Only a driver asked for by name is taken.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!SDL_getenv("SDL_VIDEODRIVER") && driver &&
+        (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+        return sdlRefuse("no display to show it on (DISPLAY and WAYLAND_DISPLAY name none "
+                         "that answers)");
+    }
     SDL_Rect usable;
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0)
         scale = std::max(1, std::min(usable.w / width, usable.h / height));
     sdlWindow =
         SDL_CreateWindow(title, x, y, width * scale, height * scale,
                          SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_HIDDEN);
-    if (!sdlWindow) return 0;
+    if (!sdlWindow) return sdlRefuse();
     // The software renderer: ready at once where an accelerated one first compiles its shaders
     // (hundreds of milliseconds without a GPU), exact in its nearest-neighbour scaling, and
     // cheap for a picture that changes only when the view does.
@@ -260,6 +286,7 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint
     if (renderer)
         texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
                                     ScreenWidth, ScreenHeight);
+    if (!texture) sdlRefuse(); // the window stands, but has no pixels to draw into
     return TheWindow;
 }
 
