@@ -4,6 +4,7 @@
 #include "audio/voice_pool.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -21,6 +22,15 @@ alignas(16) static int16_t scratch[2][OutputBlockBytes / 2];
 // How long closeAudio waits, in all, for the feeder and the last blocks before it closes the
 // device regardless: a device that stops handing blocks back never keeps the program alive.
 static constexpr int CloseWaitBlockPeriods = 8;
+// How long the device's own close may take before the program ends without it. A sound server
+// that has frozen, or a driver writing into a pipe nobody reads, can keep it for ever.
+static constexpr int DeviceCloseMilliseconds = 100;
+static std::atomic<uint8_t> deviceClosed;
+
+static void closeDevice() {
+    platformWaveClose(outputDevice);
+    deviceClosed.store(1, std::memory_order_release);
+}
 
 static bool isDone(const WaveBlock& block) {
     return (block.flags.load(std::memory_order_acquire) & WaveBlockDone) != 0;
@@ -146,7 +156,16 @@ void closeAudio() {
 
     platformWaveUnprepare(outputDevice, &OutputBlock[0], sizeof(WaveBlock));
     platformWaveUnprepare(outputDevice, &OutputBlock[1], sizeof(WaveBlock));
-    platformWaveClose(outputDevice);
+    // The close runs beside this thread, which waits for it only so long.
+    deviceClosed.store(0, std::memory_order_release);
+    if (!platformStartThread(closeDevice)) closeDevice();
+    deadline = Clock::now() + std::chrono::milliseconds(DeviceCloseMilliseconds);
+    if (!waitFor([] { return deviceClosed.load(std::memory_order_acquire) != 0; })) {
+        // Nothing is lost: the program keeps no state. The device may still read the blocks,
+        // so they are left to the end of the process.
+        std::fprintf(stderr, "Fretstrummer: the audio device did not close\n");
+        return;
+    }
     // A closed device reads no block; a feeder that never answered still might, so then the
     // buffers are left to the end of the process.
     if (stopped) {

@@ -23,7 +23,8 @@ extern std::atomic<uint8_t> feederStopped;
 int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize);
 
 // Stops the feeder, waits for it and for the last blocks (a few block periods at the most),
-// then releases the device. Every voice is free afterwards.
+// then releases the device. Every voice is free afterwards. A device that does not close
+// within a tenth of a second is left behind, with a line on stderr: the process can end anyway.
 void closeAudio();
 
 // The feeder thread's body.

@@ -130,14 +130,15 @@ TEST_F(AudioOutputTest, CloseStopsTheFeederFreesEveryVoiceAndReleasesTheDevice) 
     EXPECT_EQ(OutputBlock[0].buffer, nullptr);
     EXPECT_EQ(OutputBlock[1].buffer, nullptr);
     std::vector<std::string> calls = scriptedCalls();
-    ASSERT_GE(calls.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()),
-              (std::vector<std::string>{"waveUnprepare A", "waveUnprepare B", "waveClose"}));
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 4, calls.end()),
+              (std::vector<std::string>{"waveUnprepare A", "waveUnprepare B", "startThread",
+                                        "waveClose"}));
     // The device played the last blocks out: nothing was left queued when it closed.
     EXPECT_EQ(OutputBlock[0].flags.load() & WaveBlockQueued, 0u);
 }
 
-TEST_F(AudioOutputTest, CloseReturnsEvenWhenTheDeviceNeverHandsABlockBack) {
+TEST_F(AudioOutputTest, CloseReturnsEvenWhenTheDeviceNeverHandsABlockBackOrNeverCloses) {
     ASSERT_EQ(openAudio(1, 22050, 1024), 1);
     ASSERT_TRUE(waitQueued(2));
     auto start = std::chrono::steady_clock::now();
@@ -147,6 +148,21 @@ TEST_F(AudioOutputTest, CloseReturnsEvenWhenTheDeviceNeverHandsABlockBack) {
     EXPECT_EQ(feederStopped.load(), 1);
     EXPECT_EQ(scriptedHeldBlocks(), 0);
     EXPECT_EQ(scriptedCalls().back(), "waveClose");
+
+    // A close that never returns is left behind with a line; the blocks stay with the device.
+    scriptedReset();
+    scriptedSetPlayback(ScriptedPlayback::Instant);
+    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    scriptedStallWaveClose(true);
+    ::testing::internal::CaptureStderr();
+    closeAudio();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Fretstrummer: the audio device did not close\n");
+    EXPECT_EQ(feederStopped.load(), 1);
+    EXPECT_EQ(scriptedCalls().back(), "waveClose");
+    EXPECT_NE(OutputBlock[0].buffer, nullptr);
+    scriptedStallWaveClose(false);
+    for (WaveBlock& block : OutputBlock) std::free(block.buffer), block.buffer = nullptr;
 }
 
 TEST_F(AudioOutputTest, ARefusalGivesZeroBeforeAnyThreadAndGivesEverythingBack) {

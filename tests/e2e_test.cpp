@@ -19,6 +19,7 @@
 #include <functional>
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -275,6 +276,27 @@ TEST_F(E2eTest, TheWindowsCloseRequestEndsItWithZero) {
     waitForWindow();
     ASSERT_TRUE(sendDeleteWindow(window));
     EXPECT_EQ(exitStatus(), 0);
+}
+
+TEST_F(E2eTest, AStalledAudioDeviceDoesNotKeepTheProgramFromEnding) {
+    // The disk driver writes into a pipe that nobody reads: its close never returns.
+    for (int signals : {1, 2}) {
+        fs::remove(work / "sound.raw");
+        ASSERT_EQ(mkfifo((work / "sound.raw").c_str(), 0600), 0);
+        int reader = open((work / "sound.raw").c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        fcntl(reader, F_SETPIPE_SZ, 4096);
+        start();
+        waitForStartUp();
+        kill(program, SIGTERM);
+        if (signals == 2) kill(program, SIGTERM); // a second one ends it at once
+        EXPECT_EQ(exitStatus(), 0) << signals;
+        std::string said = errors(); // after the disk driver's own lines
+        EXPECT_EQ(said.substr(std::min(said.size(), said.find("Fretstrummer"))),
+                  signals == 1 ? "Fretstrummer: the audio device did not close\n" : "")
+            << signals;
+        close(reader);
+    }
 }
 
 TEST_F(E2eTest, StartUpFailuresGiveTheirExitStatusAndLine) {

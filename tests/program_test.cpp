@@ -37,8 +37,8 @@ static const std::vector<std::string> StartUp = {
     "startThread",
     "show 0,0 240x320",
 };
-static const std::vector<std::string> Shutdown = {"waveUnprepare A", "waveUnprepare B", "waveClose",
-                                                  "switch 0", "exitProcess 0"};
+static const std::vector<std::string> Shutdown = {
+    "waveUnprepare A", "waveUnprepare B", "startThread", "waveClose", "switch 0", "exitProcess 0"};
 
 // A whole run's calls: start-up, with `pumped` handled by its first message pump, then what the
 // event loop did, then shutdown.

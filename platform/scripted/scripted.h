@@ -46,6 +46,8 @@ void scriptedKeepBlocks(bool keep);
 // Refuse the next open; refuse the nth prepare from now (1 the next one, 0 none).
 void scriptedRefuseWaveOpen(bool refuse);
 void scriptedRefuseWavePrepare(int nth);
+// While stalled, the device's close does not return (as a frozen sound server's).
+void scriptedStallWaveClose(bool stall);
 
 // ---- Threads
 

@@ -20,6 +20,9 @@ static bool realTimeRunning = false;
 static bool keepBlocks = true;
 static size_t queuedCount = 0;
 static std::condition_variable handedBack; // with scriptedMutex
+static bool stallClose = false;
+static int closing = 0; // closes under way
+static std::condition_variable closeGate; // with scriptedMutex
 
 static char nameOf(const WaveBlock* block) {
     for (size_t i = 0; i < headers.size(); i++)
@@ -108,9 +111,19 @@ void scriptedRefuseWavePrepare(int nth) {
     refusePrepareCountdown = nth;
 }
 
+void scriptedStallWaveClose(bool stall) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    stallClose = stall;
+    closeGate.notify_all();
+}
+
 void scriptedResetWave() {
     stopRealTime();
-    std::lock_guard<std::mutex> guard(scriptedMutex);
+    std::unique_lock<std::mutex> lock(scriptedMutex);
+    // A close left behind by a stall finishes before the next test opens the device.
+    stallClose = false;
+    closeGate.notify_all();
+    closeGate.wait(lock, [] { return closing == 0; });
     deviceOpen = refuseOpen = false;
     refusePrepareCountdown = 0;
     playback = ScriptedPlayback::Manual;
@@ -178,8 +191,12 @@ int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
 
 int platformWaveClose(WaveDevice) {
     stopRealTime();
-    std::lock_guard<std::mutex> guard(scriptedMutex);
+    std::unique_lock<std::mutex> lock(scriptedMutex);
     scriptedRecord("waveClose");
+    closing++;
+    closeGate.wait(lock, [] { return !stallClose; });
+    closing--;
+    closeGate.notify_all();
     // A closed device lets go of what it held, unplayed.
     for (WaveBlock* block : held) block->flags.fetch_and(~WaveBlockQueued);
     held.clear();

@@ -9,3 +9,7 @@ uint64_t sdlAudioUnderruns();
 // Keeps why a role was refused, for platformFailureReason: `why`, or SDL's own last error when
 // why is none. Returns 0, the refusal's usual result.
 int sdlRefuse(const char* why = nullptr);
+
+// Takes SIGINT and SIGTERM over from SDL once its video is up: the first is SDL's quit event as
+// before, a second ends the process at once.
+void sdlCatchQuitSignals();

@@ -3,6 +3,7 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -21,6 +22,40 @@ int sdlRefuse(const char* why) {
 
 const char* platformFailureReason() {
     return failureReason;
+}
+
+// SIGINT and SIGTERM: the first asks the program to end, through SDL's quit event; a second,
+// while it is still ending, ends it at once.
+static constexpr int QuitSignals[2] = {SIGINT, SIGTERM};
+static struct sigaction sdlQuitHandler[2];
+static volatile std::sig_atomic_t quitSignalsSeen;
+
+static void onQuitSignal(int signal) {
+    if (quitSignalsSeen) _exit(0);
+    quitSignalsSeen = 1;
+    int which = signal == SIGINT ? 0 : 1;
+    const struct sigaction& sdl = sdlQuitHandler[which];
+    if (sdl.sa_handler == SIG_DFL || sdl.sa_handler == SIG_IGN || (sdl.sa_flags & SA_SIGINFO)) {
+        // SDL left the signal alone: it ends the program as it always would.
+        sigaction(signal, &sdl, nullptr);
+        raise(signal);
+        return;
+    }
+    sdl.sa_handler(signal);
+    // SDL's handler puts itself back in place; the next signal is this one's again.
+    struct sigaction ours {};
+    ours.sa_handler = onQuitSignal;
+    sigemptyset(&ours.sa_mask);
+    sigaction(signal, &ours, nullptr);
+}
+
+void sdlCatchQuitSignals() {
+    for (int i = 0; i < 2; i++) {
+        struct sigaction ours {};
+        ours.sa_handler = onQuitSignal;
+        sigemptyset(&ours.sa_mask);
+        sigaction(QuitSignals[i], &ours, &sdlQuitHandler[i]);
+    }
 }
 
 void platformSwitch(int on) {

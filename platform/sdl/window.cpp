@@ -256,6 +256,7 @@ uint32_t platformRegisterClass(const WindowClass* windowClass) {
     // Video only: a joystick or sensor subsystem would turn the blocking wait into a poll, and
     // audio is brought up by the wave output alone.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return sdlRefuse();
+    sdlCatchQuitSignals();
     registered = *windowClass;
     return 1;
 }
