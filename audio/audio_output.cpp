@@ -19,9 +19,11 @@ static WaveDevice outputDevice;
 // allocates nothing.
 alignas(16) static int16_t scratch[2][OutputBlockBytes / 2];
 
-// How long closeAudio waits, in all, for the feeder and the last blocks before it closes the
-// device regardless: a device that stops handing blocks back never keeps the program alive.
-static constexpr int CloseWaitBlockPeriods = 8;
+// How long closeAudio waits for the feeder to stop, and then for the last blocks to play out,
+// before it closes the device regardless: a device that stops handing blocks back (a sound
+// server that has not started playing yet, or has frozen) never keeps the program alive.
+static constexpr int FeederStopBlockPeriods = 4;
+static constexpr int PlayOutBlockPeriods = 3;
 // How long the device's own close may take before the program ends without it. A sound server
 // that has frozen, or a driver writing into a pipe nobody reads, can keep it for ever.
 static constexpr int DeviceCloseMilliseconds = 100;
@@ -140,9 +142,10 @@ void closeAudio() {
     for (Voice& voice : VoicePool) stopVoice(&voice);
 
     uint32_t rate = OutputFormat.samplesPerSecond ? OutputFormat.samplesPerSecond : 22050;
-    Clock::time_point deadline =
-        Clock::now() + std::chrono::microseconds(1000000LL * CloseWaitBlockPeriods *
-                                                 (OutputBlockBytes / 2) / rate);
+    auto blockPeriods = [rate](int count) {
+        return std::chrono::microseconds(1000000LL * count * (OutputBlockBytes / 2) / rate);
+    };
+    Clock::time_point deadline = Clock::now() + blockPeriods(FeederStopBlockPeriods);
     auto waitFor = [&](auto ready) {
         while (!ready()) {
             if (Clock::now() >= deadline) return false;
@@ -152,6 +155,7 @@ void closeAudio() {
     };
     bool stopped = waitFor([] { return feederStopped.load(std::memory_order_acquire) != 0; });
     // The device plays out the last blocks the feeder queued.
+    deadline = Clock::now() + blockPeriods(PlayOutBlockPeriods);
     if (stopped) waitFor([] { return isDone(OutputBlock[0]) && isDone(OutputBlock[1]); });
 
     platformWaveUnprepare(outputDevice, &OutputBlock[0], sizeof(WaveBlock));

@@ -143,7 +143,7 @@ TEST_F(AudioOutputTest, CloseReturnsEvenWhenTheDeviceNeverHandsABlockBackOrNever
     ASSERT_TRUE(waitQueued(2));
     auto start = std::chrono::steady_clock::now();
     closeAudio();
-    // Its bound is eight block periods, about 186 ms; an unbounded wait would never return.
+    // Its bound is seven block periods, about 163 ms; an unbounded wait would never return.
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_EQ(feederStopped.load(), 1);
     EXPECT_EQ(scriptedHeldBlocks(), 0);

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 TEST(PlatformExecutablePath, NamesThisProgramWholeOrNotAtAll) {
     char path[4200];
@@ -21,4 +24,31 @@ TEST(PlatformExecutablePath, NamesThisProgramWholeOrNotAtAll) {
     EXPECT_EQ(platformExecutablePath(tight, length), 0);
     EXPECT_EQ(tight[0], '\0');
     EXPECT_EQ(platformExecutablePath(tight, length + 1), length);
+}
+
+// SIGTERM asks the program to quit; a second one, while it is still ending, ends it at once.
+TEST(PlatformSignals, TheFirstQuitSignalIsAQuitMessageASecondEndsTheProcess) {
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        WindowClass windowClass{};
+        if (!platformRegisterClass(&windowClass)) _exit(2);
+        raise(SIGTERM);
+        Message message{};
+        char seen = platformPeekMessage(&message, 1) && message.message == MsgQuit ? 'q' : '-';
+        if (write(report[1], &seen, 1) != 1) _exit(3);
+        raise(SIGINT);
+        _exit(4); // not reached
+    }
+    close(report[1]);
+    char seen = 0;
+    EXPECT_EQ(read(report[0], &seen, 1), 1);
+    EXPECT_EQ(seen, 'q');
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    close(report[0]);
 }

@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <mutex>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 
 // Blocks waiting or playing, oldest first: a single-producer (the feeder), single-consumer (the
 // callback) ring. The program never has more than two blocks out.
@@ -23,8 +27,31 @@ static SDL_AudioDeviceID device;
 // notification after the waiter's last look at the flag, so no wake-up is lost.
 static std::mutex handBackLock;
 static std::condition_variable handedBack;
+// The kernel's id of SDL's device thread, taken in the callback: 0 until it has run.
+static std::atomic<long> deviceThread;
+
+// SDL 2.26's device thread can sit in a blocking call that only its driver's next event ends:
+// PulseAudio's main loop until the server asks for more (up to two seconds on an idle null
+// sink), a disk driver's write into a pipe nobody reads. SDL's close waits for that thread, so
+// while it closes the thread is interrupted now and then: the blocking call returns early,
+// the thread sees that it must stop, and the close returns.
+static int interruptSignal() {
+    return SIGRTMIN;
+}
+
+static void onInterrupt(int) {}
+
+static void interruptUntil(const std::atomic<bool>* closed) {
+    long thread = deviceThread.load();
+    while (thread && !closed->load()) {
+        syscall(SYS_tgkill, getpid(), thread, interruptSignal());
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
 
 static void SDLCALL playQueued(void*, Uint8* stream, int length) {
+    if (!deviceThread.load(std::memory_order_relaxed))
+        deviceThread.store(static_cast<long>(syscall(SYS_gettid)), std::memory_order_relaxed);
     while (length > 0) {
         uint32_t head = ringHead.load(std::memory_order_relaxed);
         if (head == ringTail.load(std::memory_order_acquire)) {
@@ -72,6 +99,13 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     ringHead.store(0);
     ringTail.store(0);
     headOffset = 0;
+    deviceThread.store(0);
+    // Interrupts the blocking calls of the device thread and does nothing else; without
+    // SA_RESTART, so they return.
+    struct sigaction interrupt {};
+    interrupt.sa_handler = onInterrupt;
+    sigemptyset(&interrupt.sa_mask);
+    sigaction(interruptSignal(), &interrupt, nullptr);
     // No changes allowed: SDL converts to whatever the hardware wants.
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
@@ -115,11 +149,17 @@ int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
 
 int platformWaveClose(WaveDevice) {
     if (!deviceOpen.exchange(false)) return 1;
-    // Returns once the callback has finished for good: no block is read after this.
-    SDL_CloseAudioDevice(device);
+    // Paused, the device calls back no more: no block is read from here on, whatever the close
+    // below does.
+    SDL_PauseAudioDevice(device, 1);
     for (uint32_t i = ringHead.load(); i != ringTail.load(); i++)
         ring[i % RingSize]->flags.fetch_and(~WaveBlockQueued);
     ringHead.store(ringTail.load());
+    std::atomic<bool> closed{false};
+    std::thread interrupter(interruptUntil, &closed);
+    SDL_CloseAudioDevice(device);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    closed.store(true);
+    interrupter.join();
     return 0;
 }
