@@ -8,7 +8,8 @@ cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libx11-dev
   libfreetype-dev libfontconfig-dev
-  xvfb xdotool x11-apps fonts-dejavu-core desktop-file-utils appstream)
+  xvfb xdotool x11-apps x11-xkb-utils pulseaudio pulseaudio-utils fonts-dejavu-core
+  desktop-file-utils appstream)
 source tools/ensure-packages.sh
 ensure_packages "${packages[@]}"
 

@@ -64,7 +64,7 @@ static bool within(std::chrono::milliseconds limit, const std::function<bool()>&
 
 // Each test has an X server of its own, on the display number it picks itself, and a folder.
 struct E2eTest : ::testing::Test {
-    pid_t xvfb = 0, program = 0;
+    pid_t xvfb = 0, program = 0, pulse = 0, recorder = 0;
     fs::path work;
     int scale = 1;
     unsigned long window = 0;
@@ -89,6 +89,8 @@ struct E2eTest : ::testing::Test {
 
     void TearDown() override {
         if (program > 0) kill(program, SIGKILL), waitpid(program, nullptr, 0);
+        for (pid_t helper : {recorder, pulse})
+            if (helper > 0) kill(helper, SIGTERM), waitpid(helper, nullptr, 0);
         kill(xvfb, SIGTERM);
         within(5s, [&] { return kill(xvfb, 0) != 0; });
         fs::remove_all(work);
@@ -109,6 +111,41 @@ struct E2eTest : ::testing::Test {
             execl(executable.c_str(), executable.c_str(), nullptr);
             _exit(127);
         }
+    }
+
+    // A PulseAudio server of the test's own: its socket in the work folder, one null sink at
+    // the program's own rate and format, whose monitor parec records into work/sound.raw. No
+    // system or user server is touched.
+    void startPulse() {
+        fs::path home = work / "pulse";
+        fs::create_directories(home);
+        std::string socket = (home / "native").string();
+        for (const char* name : {"HOME", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH"})
+            setenv(name, home.c_str(), 1);
+        setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+        pulse = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                       "--use-pid-file=no", "--log-target=file:" + (home / "log").string(), "-L",
+                       "module-native-protocol-unix socket=" + socket + " auth-anonymous=1", "-L",
+                       "module-null-sink sink_name=out rate=22050 channels=1 format=s16le"});
+        ASSERT_TRUE(within(10s, [] { return std::system("pactl info >/dev/null 2>&1") == 0; }))
+            << "the PulseAudio server did not start";
+        recorder = spawn({"parec", "-d", "out.monitor", "--format=s16le", "--rate=22050",
+                          "--channels=1", "--file-format=raw", (work / "sound.raw").string()});
+    }
+
+    static pid_t spawn(const std::vector<std::string>& arguments) {
+        pid_t child = fork();
+        if (child == 0) {
+            std::vector<char*> argv;
+            for (const std::string& argument : arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, 1), dup2(quiet, 2);
+            execvp(argv[0], argv.data());
+            _exit(127);
+        }
+        return child;
     }
 
     void waitForWindow() {
@@ -215,6 +252,25 @@ TEST_F(E2eTest, ASlowDragSoundsAllSixStringsThenTheExitSquareEndsIt) {
     run(drag + " mouseup 1 sleep 0.6 mousemove " + screen(2, 2) + " click 1");
     EXPECT_EQ(exitStatus(), 0);
     expectStrum(recording());
+}
+
+TEST_F(E2eTest, AStrumThroughAPulseAudioServerReachesItsSinkWhole) {
+    startPulse();
+    start(Program, "pulseaudio");
+    waitForStartUp();
+    // An idle null sink takes its first sound only after its two-second block.
+    std::this_thread::sleep_for(2500ms);
+    std::string drag = "xdotool mousemove " + screen(1, 160) + " mousedown 1";
+    for (int x = 1; x < 240; x += 2) drag += " mousemove " + screen(x, 160 + x / 4) + " sleep 0.01";
+    run(drag + " mouseup 1 sleep 0.6 mousemove " + screen(2, 2) + " click 1");
+    EXPECT_EQ(exitStatus(), 0);
+    kill(recorder, SIGINT);
+    waitpid(recorder, nullptr, 0);
+    recorder = 0;
+    // The sink plays silence once the program has gone.
+    std::vector<int16_t> heard = recording();
+    while (!heard.empty() && heard.back() == 0) heard.pop_back();
+    expectStrum(heard);
 }
 
 TEST_F(E2eTest, AFastDragJumpingTwoColumnsAtATimeSoundsAllSix) {
