@@ -254,10 +254,17 @@ TEST_F(E2eTest, ASlowDragSoundsAllSixStringsThenTheExitSquareEndsIt) {
     expectStrum(recording());
 }
 
-TEST_F(E2eTest, AStrumThroughAPulseAudioServerReachesItsSinkWhole) {
+TEST_F(E2eTest, AStrumThroughAPulseAudioServerReachesItsSinkWholeAfterTheServerRestarts) {
     startPulse();
     start(Program, "pulseaudio");
     waitForStartUp();
+    // The server goes away and comes back: the program reopens its device.
+    for (pid_t helper : {recorder, pulse}) kill(helper, SIGTERM), waitpid(helper, nullptr, 0);
+    ASSERT_TRUE(within(10s, [&] { return errors().find("went away") != std::string::npos; }))
+        << errors();
+    startPulse();
+    ASSERT_TRUE(within(10s, [&] { return errors().find("is back") != std::string::npos; }))
+        << errors();
     // An idle null sink takes its first sound only after its two-second block.
     std::this_thread::sleep_for(2500ms);
     std::string drag = "xdotool mousemove " + screen(1, 160) + " mousedown 1";

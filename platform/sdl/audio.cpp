@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <sys/syscall.h>
@@ -81,6 +82,28 @@ uint64_t sdlAudioUnderruns() {
     return underruns.load(std::memory_order_relaxed);
 }
 
+static SDL_AudioSpec wanted;
+
+// Opens SDL's default output for `wanted` and starts it.
+static bool openDevice() {
+    deviceThread.store(0);
+    // No changes allowed: SDL converts to whatever the hardware wants.
+    SDL_AudioSpec have{};
+    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &have, 0);
+    if (device == 0) return false;
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+// Closes SDL's device, interrupting its thread's blocking calls until the close is over.
+static void closeDevice() {
+    std::atomic<bool> closed{false};
+    std::thread interrupter(interruptUntil, &closed);
+    SDL_CloseAudioDevice(device);
+    closed.store(true);
+    interrupter.join();
+}
+
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     if (deviceOpen.load()) return sdlRefuse("the audio output is open already"), 1;
     if (format->formatTag != 1 || format->bitsPerSample != 16)
@@ -88,35 +111,66 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     // Audio is initialised here and only here, so a missing or broken audio driver is an
     // audio failure and nothing else.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return sdlRefuse(), 1;
-    SDL_AudioSpec want{};
-    want.freq = static_cast<int>(format->samplesPerSecond);
-    want.format = AUDIO_S16LSB;
-    want.channels = static_cast<Uint8>(format->channels);
+    wanted = SDL_AudioSpec{};
+    wanted.freq = static_cast<int>(format->samplesPerSecond);
+    wanted.format = AUDIO_S16LSB;
+    wanted.channels = static_cast<Uint8>(format->channels);
     // Small enough to keep the latency down, large enough not to starve the device.
-    want.samples = 256;
-    want.callback = playQueued;
-    SDL_AudioSpec have{};
+    wanted.samples = 256;
+    wanted.callback = playQueued;
     ringHead.store(0);
     ringTail.store(0);
     headOffset = 0;
-    deviceThread.store(0);
     // Interrupts the blocking calls of the device thread and does nothing else; without
     // SA_RESTART, so they return.
     struct sigaction interrupt {};
     interrupt.sa_handler = onInterrupt;
     sigemptyset(&interrupt.sa_mask);
     sigaction(interruptSignal(), &interrupt, nullptr);
-    // No changes allowed: SDL converts to whatever the hardware wants.
-    device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device == 0) {
+    if (!openDevice()) {
         sdlRefuse();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 1;
     }
     deviceOpen.store(true);
     *handle = device;
-    SDL_PauseAudioDevice(device, 0);
     return 0;
+}
+
+// SDL's retry timer: a user event for the main thread, which reopens the device.
+static SDL_TimerID retryTimer;
+static Uint32 SDLCALL askForRetry(Uint32 interval, void*) {
+    SDL_Event event{};
+    event.type = SDL_USEREVENT;
+    SDL_PushEvent(&event);
+    return interval;
+}
+
+void sdlAudioDeviceRemoved(uint32_t which) {
+    if (!deviceOpen.load() || which != device || retryTimer) return;
+    // The blocks stay where they are: the feeder waits for them, and the next device plays
+    // them on from where this one stopped.
+    closeDevice();
+    device = 0;
+    std::fprintf(stderr, "Fretstrummer: the audio device went away; reopening it\n");
+    sdlRetryAudioDevice();
+}
+
+void sdlRetryAudioDevice() {
+    if (!deviceOpen.load()) return;
+    if (openDevice()) {
+        if (retryTimer) {
+            SDL_RemoveTimer(retryTimer);
+            retryTimer = 0;
+            std::fprintf(stderr, "Fretstrummer: the audio device is back\n");
+        }
+        return;
+    }
+    if (retryTimer) return;
+    std::fprintf(stderr, "Fretstrummer: no audio device to reopen (%s); trying every second\n",
+                 SDL_GetError());
+    if (SDL_InitSubSystem(SDL_INIT_TIMER) == 0)
+        retryTimer = SDL_AddTimer(1000, askForRetry, nullptr);
 }
 
 int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
@@ -149,17 +203,15 @@ int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
 
 int platformWaveClose(WaveDevice) {
     if (!deviceOpen.exchange(false)) return 1;
+    if (retryTimer) SDL_RemoveTimer(retryTimer), retryTimer = 0;
     // Paused, the device calls back no more: no block is read from here on, whatever the close
     // below does.
-    SDL_PauseAudioDevice(device, 1);
+    if (device) SDL_PauseAudioDevice(device, 1);
     for (uint32_t i = ringHead.load(); i != ringTail.load(); i++)
         ring[i % RingSize]->flags.fetch_and(~WaveBlockQueued);
     ringHead.store(ringTail.load());
-    std::atomic<bool> closed{false};
-    std::thread interrupter(interruptUntil, &closed);
-    SDL_CloseAudioDevice(device);
+    if (device) closeDevice();
+    device = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    closed.store(true);
-    interrupter.join();
     return 0;
 }

@@ -196,6 +196,12 @@ void translate(const SDL_Event& e) {
             break;
         }
         break;
+    case SDL_AUDIODEVICEREMOVED:
+        if (!e.adevice.iscapture) sdlAudioDeviceRemoved(e.adevice.which);
+        break;
+    case SDL_USEREVENT:
+        sdlRetryAudioDevice();
+        break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT) break;
