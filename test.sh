@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds Fretstrummer and runs the whole test suite three times: plain, under AddressSanitizer
 # with UndefinedBehaviorSanitizer, and under ThreadSanitizer; then builds the packagers' Release
-# type with GCC and with Clang. Warnings are errors in all of these. Installs the Debian packages
-# it needs first. Exits non-zero on any failure.
+# type with GCC and with Clang, and fuzzes the media loaders briefly. Warnings are errors in all
+# of these. Installs the Debian packages it needs first. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libx11-dev
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libx11-dev
   libfreetype-dev libfontconfig-dev
   xvfb xdotool x11-apps x11-xkb-utils pulseaudio pulseaudio-utils fonts-dejavu-core
   desktop-file-utils appstream)
@@ -34,3 +34,18 @@ echo "== Release build, GCC"
 build build-release -DCMAKE_BUILD_TYPE=Release
 echo "== Release build, Clang"
 build build-clang -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++
+echo "== Fuzzing the sample files and the bitmaps, 20 s each"
+cmake -S . -B build-fuzz -G Ninja -Wno-dev -DFRETSTRUMMER_WERROR=ON -DFRETSTRUMMER_FUZZ=ON \
+  -DFRETSTRUMMER_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-fuzz --target fuzz_samples fuzz_bitmaps
+for target in samples bitmaps; do
+  # New inputs go to a scratch folder; the seeds in the repository stay as they are.
+  scratch=$(mktemp -d)
+  if ! build-fuzz/fuzz/fuzz_$target -max_total_time=20 -max_len=4096 "$scratch" \
+    fuzz/corpus/$target >build-fuzz/fuzz_$target.log 2>&1; then
+    grep -v '^Fretstrummer:' build-fuzz/fuzz_$target.log | tail -40
+    exit 1
+  fi
+  rm -rf "$scratch"
+  grep -o 'Done [0-9]* runs.*' build-fuzz/fuzz_$target.log
+done
