@@ -45,14 +45,18 @@ void pumpMessages() {
 }
 
 // A start-up that cannot go on says why and ends the process at once.
+static void say(const char* what, const char* why) {
+    std::fprintf(stderr, "Fretstrummer: %s%s%s\n", what, why[0] ? ": " : "", why);
+}
+
 [[noreturn]] static void fail(int code, const char* what, const char* why) {
-    std::fprintf(stderr, "Fretstrummer: %s: %s\n", what, why);
+    say(what, why);
     platformExitProcess(code);
 }
 
 // A window that cannot be had ends the program with the platform's reason.
 static int refused(int code, const char* what) {
-    std::fprintf(stderr, "Fretstrummer: %s: %s\n", what, platformFailureReason());
+    say(what, platformFailureReason());
     return code;
 }
 

@@ -3,7 +3,11 @@
 # splash and to the first frame (five runs); then, in one run, the CPU it uses over 10 s of
 # idling, how often its threads wake meanwhile (voluntary context switches), its peak memory,
 # and the time from a pluck (the press taken from SDL) to the note's first sample reaching the
-# driver, over 30 plucks. Run it on an otherwise idle machine.
+# driver, over 30 plucks. Then, where PulseAudio is installed, the same 30 plucks through a
+# private PulseAudio server: to the note's first sample at its null sink (recorded from the
+# sink's monitor), and the server's share of that beyond the time to the driver; and the time
+# from SIGTERM to the end of the process, ten times through the server and three times with the
+# server frozen (SIGSTOP). Run it on an otherwise idle machine.
 # usage: bench/measure_program.sh [BUILD_DIR]   (default build; needs xvfb and xdotool)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -59,3 +63,60 @@ wait "$program"
 grep '^pluck to sound' "$log" | awk '{print $4}' | sort -n | awk '{t[NR] = $1; s += $1} END {
   printf "pluck to sound: mean %.1f ms, median %.1f ms, min %.1f, max %.1f over %d plucks\n",
     s / NR, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
+
+command -v pulseaudio >/dev/null && command -v parec >/dev/null || exit 0
+pulse=$(mktemp -d)
+export HOME=$pulse PULSE_RUNTIME_PATH=$pulse PULSE_STATE_PATH=$pulse PULSE_SERVER=unix:$pulse/native
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=file:$pulse/log \
+  -L "module-native-protocol-unix socket=$pulse/native auth-anonymous=1" \
+  -L "module-null-sink sink_name=out rate=22050 channels=1 format=s16le" >/dev/null 2>&1 &
+server=$!
+trap 'kill $xvfb $server 2>/dev/null || true; rm -rf "$log" "$pulse"' EXIT
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+parec -d out.monitor --raw --latency-msec=5 --format=s16le --rate=22050 --channels=1 |
+  python3 "$(dirname "$0")/sink_onsets.py" >"$pulse/onsets" &
+recorder=$!
+SDL_AUDIODRIVER=pulseaudio LD_PRELOAD=$probe "$build/fretstrummer" 2>"$log" &
+program=$!
+sleep 2
+find_window
+sleep 2.5 # an idle null sink takes its first sound only after its two-second block
+for _ in $(seq 30); do
+  xdotool mousemove $(at 20 160) click 1
+  sleep 1.25
+done
+quit
+wait "$program"
+sleep 0.2
+kill $recorder 2>/dev/null || true
+pkill -f "parec -d out.monitor" 2>/dev/null || true
+# Each press with the next onset at the sink after it.
+awk '/^pluck to sound/ {gsub(/\)/, "", $7); press[++n] = $7; driver[n] = $4}
+     END {for (i = 1; i <= n; i++) print "press", press[i], driver[i]}' "$log" |
+  cat - "$pulse/onsets" | sort -k2 -n | awk '
+  $1 == "press" {p = $2; d = $3; next}
+  $1 == "onset" && p {t = $2 - p; s = t - d; n++; sum += t; share += s; if (s > most) most = s; p = 0}
+  END {if (n) printf "through PulseAudio: pluck to sink mean %.1f ms; the server'"'"'s share beyond the driver mean %.1f ms, max %.1f, over %d plucks\n", sum / n, share / n, most, n}'
+
+# From SIGTERM to the end of the process, 1 s after the window shows (the null sink still in its
+# first two-second block), through the server and with the server frozen.
+ends() {
+  local label=$1 runs=$2 freeze=$3 times=()
+  for _ in $(seq "$runs"); do
+    "$build/fretstrummer" 2>"$log" &
+    program=$!
+    find_window
+    sleep 1
+    [ "$freeze" = 1 ] && kill -STOP $server
+    local start=$(date +%s%N)
+    kill -TERM $program
+    wait $program && status=0 || status=$?
+    times+=("$((($(date +%s%N) - start) / 1000000)) ms (exit $status)")
+    [ "$freeze" = 1 ] && kill -CONT $server
+    grep -h '^Fretstrummer' "$log" || true
+  done
+  echo "$label: ${times[*]}"
+}
+export SDL_AUDIODRIVER=pulseaudio
+ends "SIGTERM to exit through PulseAudio" 10 0
+ends "SIGTERM to exit with the PulseAudio server frozen" 3 1

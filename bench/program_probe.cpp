@@ -67,8 +67,8 @@ static void SDLCALL timedCallback(void* user, Uint8* stream, int length) {
     while (first < count && samples[first] == 0) first++;
     double pressed = pressedAt.load();
     if (first < count && silent && pressed > 0) {
-        std::fprintf(stderr, "pluck to sound: %.1f ms\n",
-                     nowMs() + 1e3 * first / outputRate - pressed);
+        std::fprintf(stderr, "pluck to sound: %.1f ms (pressed at %.1f)\n",
+                     nowMs() + 1e3 * first / outputRate - pressed, pressed);
         pressedAt.store(0);
     }
     silent = first == count;

@@ -42,12 +42,15 @@ static int interruptSignal() {
 
 static void onInterrupt(int) {}
 
-static void interruptUntil(const std::atomic<bool>* closed) {
+static std::atomic<bool> deviceClosed;
+
+static int SDLCALL interruptUntilClosed(void*) {
     long thread = deviceThread.load();
-    while (thread && !closed->load()) {
+    while (thread && !deviceClosed.load()) {
         syscall(SYS_tgkill, getpid(), thread, interruptSignal());
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    return 0;
 }
 
 static void SDLCALL playQueued(void*, Uint8* stream, int length) {
@@ -97,11 +100,12 @@ static bool openDevice() {
 
 // Closes SDL's device, interrupting its thread's blocking calls until the close is over.
 static void closeDevice() {
-    std::atomic<bool> closed{false};
-    std::thread interrupter(interruptUntil, &closed);
+    deviceClosed.store(false);
+    // Without a thread to spare the close goes on uninterrupted.
+    SDL_Thread* interrupter = SDL_CreateThread(interruptUntilClosed, "AudioClose", nullptr);
     SDL_CloseAudioDevice(device);
-    closed.store(true);
-    interrupter.join();
+    deviceClosed.store(true);
+    if (interrupter) SDL_WaitThread(interrupter, nullptr);
 }
 
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {

@@ -85,7 +85,7 @@ static int SDLCALL runThread(void* body) {
 
 int platformStartThread(void (*body)()) {
     SDL_Thread* thread = SDL_CreateThread(runThread, "AudioFeeder", reinterpret_cast<void*>(body));
-    if (!thread) return 0;
+    if (!thread) return sdlRefuse();
     SDL_DetachThread(thread);
     return 1;
 }
