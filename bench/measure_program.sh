@@ -30,6 +30,15 @@ find_window() {
   scale=$(($(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p') / 240))
 }
 quit() { xdotool mousemove $(at 1 1) click 1; }
+# String 5 (the leftmost) fades out within 1.2 s, so every pluck starts from silence.
+pluck_thirty_times_and_quit() {
+  for _ in $(seq 30); do
+    xdotool mousemove $(at 20 160) click 1
+    sleep 1.25
+  done
+  quit
+  wait "$program"
+}
 
 for run in 1 2 3 4 5; do
   FRETSTRUMMER_T0=$(date +%s%3N) LD_PRELOAD=$probe "$build/fretstrummer" 2>&1 |
@@ -53,13 +62,7 @@ awk -v ns="$(($(cpu) - ran))" 'BEGIN {printf "idle CPU: %.2f%% of one core over 
 echo "idle wakeups: $((($(wakeups) - woken) / 10)) per second (voluntary context switches of all threads)"
 grep VmHWM "/proc/$program/status" | awk '{printf "peak memory: %.1f MB (VmHWM)\n", $2 / 1024}'
 
-# String 5 (the leftmost) fades out within 1.2 s, so every pluck starts from silence.
-for _ in $(seq 30); do
-  xdotool mousemove $(at 20 160) click 1
-  sleep 1.25
-done
-quit
-wait "$program"
+pluck_thirty_times_and_quit
 grep '^pluck to sound' "$log" | awk '{print $4}' | sort -n | awk '{t[NR] = $1; s += $1} END {
   printf "pluck to sound: mean %.1f ms, median %.1f ms, min %.1f, max %.1f over %d plucks\n",
     s / NR, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
@@ -81,12 +84,7 @@ program=$!
 sleep 2
 find_window
 sleep 2.5 # an idle null sink takes its first sound only after its two-second block
-for _ in $(seq 30); do
-  xdotool mousemove $(at 20 160) click 1
-  sleep 1.25
-done
-quit
-wait "$program"
+pluck_thirty_times_and_quit
 sleep 0.2
 kill $recorder 2>/dev/null || true
 pkill -f "parec -d out.monitor" 2>/dev/null || true
