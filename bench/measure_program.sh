@@ -86,10 +86,10 @@ find_window
 sleep 2.5 # an idle null sink takes its first sound only after its two-second block
 pluck_thirty_times_and_quit
 sleep 0.2
-kill $recorder 2>/dev/null || true
 pkill -f "parec -d out.monitor" 2>/dev/null || true
+wait $recorder || true
 # Each press with the next onset at the sink after it.
-awk '/^pluck to sound/ {gsub(/\)/, "", $7); press[++n] = $7; driver[n] = $4}
+awk '/^pluck to sound/ {gsub(/\)/, "", $8); press[++n] = $8; driver[n] = $4}
      END {for (i = 1; i <= n; i++) print "press", press[i], driver[i]}' "$log" |
   cat - "$pulse/onsets" | sort -k2 -n | awk '
   $1 == "press" {p = $2; d = $3; next}

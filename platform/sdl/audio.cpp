@@ -9,7 +9,10 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/syscall.h>
 #include <thread>
@@ -28,9 +31,6 @@ static SDL_AudioDeviceID device;
 // notification after the waiter's last look at the flag, so no wake-up is lost.
 static std::mutex handBackLock;
 static std::condition_variable handedBack;
-// The kernel's id of SDL's device thread, taken in the callback: 0 until it has run.
-static std::atomic<long> deviceThread;
-
 // SDL 2.26's device thread can sit in a blocking call that only its driver's next event ends:
 // PulseAudio's main loop until the server asks for more (up to two seconds on an idle null
 // sink), a disk driver's write into a pipe nobody reads. SDL's close waits for that thread, so
@@ -44,18 +44,34 @@ static void onInterrupt(int) {}
 
 static std::atomic<bool> deviceClosed;
 
+// Interrupts every playback thread SDL runs ("SDLAudioP<device>"): the device being closed
+// is the only one. It may not have called back yet (a device that starts paused and then
+// waits for the server never has), so it is found by its name.
+static void interruptDeviceThreads() {
+    DIR* tasks = opendir("/proc/self/task");
+    if (!tasks) return;
+    while (dirent* task = readdir(tasks)) {
+        char path[300], name[32] = {};
+        std::snprintf(path, sizeof path, "/proc/self/task/%s/comm", task->d_name);
+        int comm = open(path, O_RDONLY);
+        if (comm < 0) continue;
+        ssize_t got = read(comm, name, sizeof name - 1);
+        close(comm);
+        if (got > 9 && std::strncmp(name, "SDLAudioP", 9) == 0)
+            syscall(SYS_tgkill, getpid(), std::atol(task->d_name), interruptSignal());
+    }
+    closedir(tasks);
+}
+
 static int SDLCALL interruptUntilClosed(void*) {
-    long thread = deviceThread.load();
-    while (thread && !deviceClosed.load()) {
-        syscall(SYS_tgkill, getpid(), thread, interruptSignal());
+    while (!deviceClosed.load()) {
+        interruptDeviceThreads();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return 0;
 }
 
 static void SDLCALL playQueued(void*, Uint8* stream, int length) {
-    if (!deviceThread.load(std::memory_order_relaxed))
-        deviceThread.store(static_cast<long>(syscall(SYS_gettid)), std::memory_order_relaxed);
     while (length > 0) {
         uint32_t head = ringHead.load(std::memory_order_relaxed);
         if (head == ringTail.load(std::memory_order_acquire)) {
@@ -89,7 +105,6 @@ static SDL_AudioSpec wanted;
 
 // Opens SDL's default output for `wanted` and starts it.
 static bool openDevice() {
-    deviceThread.store(0);
     // No changes allowed: SDL converts to whatever the hardware wants.
     SDL_AudioSpec have{};
     device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &have, 0);
