@@ -175,3 +175,12 @@ inline constexpr int ScreenStride = ScreenWidth * 3;
 uint8_t* platformWindowPixels(WindowHandle window);
 // Puts the rectangle of the window's pixels on the screen.
 void platformShowPixels(WindowHandle window, int x, int y, int width, int height);
+
+// ---- Text
+
+inline constexpr uint32_t TextCenter = 1;         // centred horizontally
+inline constexpr uint32_t TextVerticalCenter = 4; // and vertically
+
+// Draws text in the default font of a new drawing context, dark, over a 240 x 320 picture laid
+// out as the window's pixels: at the top of the picture, or placed by format.
+void platformDrawText(uint8_t* pixels, const char* text, uint32_t format);
