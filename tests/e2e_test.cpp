@@ -1,5 +1,6 @@
 // The real program under Xvfb: strummed with xdotool, heard through SDL's disk audio driver.
-// FRETSTRUMMER_PROGRAM names another copy of the program to drive (an installed one).
+// FRETSTRUMMER_PROGRAM names another copy of the program to drive (an installed one, or the
+// Windows program with FRETSTRUMMER_LAUNCHER=wine).
 #include "assets/media.h"
 #include "assets/sample_bank.h"
 #include "platform/scripted/scripted.h"
@@ -108,9 +109,30 @@ struct E2eTest : ::testing::Test {
             setenv("SDL_DISKAUDIOFILE", (work / "sound.raw").c_str(), 1);
             int errors = open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(errors, 2);
+            // The Windows program runs under Wine, its sound through ALSA's file plugin into
+            // the same recording.
+            if (const char* launcher = getenv("FRETSTRUMMER_LAUNCHER")) {
+                std::ofstream(work / ".asoundrc")
+                    << "pcm.!default { type file slave.pcm \"null\" format \"raw\" file \""
+                    << (work / "sound.raw").string() << "\" }\n";
+                setenv("HOME", work.c_str(), 1);
+                execlp(launcher, launcher, executable.c_str(), nullptr);
+            }
             execl(executable.c_str(), executable.c_str(), nullptr);
             _exit(127);
         }
+    }
+
+    // The failures only SDL's drivers make: no display, no audio driver.
+    void sdlStartUpFailures() {
+        start(Program, "dummy", false);
+        EXPECT_EQ(exitStatus(), 254);
+        EXPECT_EQ(errors(), "Fretstrummer: cannot create the window: no display to show it on "
+                            "(DISPLAY and WAYLAND_DISPLAY name none that answers)\n");
+        start(Program, "no-such-audio-driver");
+        EXPECT_EQ(exitStatus(), 253);
+        EXPECT_EQ(errors(), "Fretstrummer: cannot open the audio output: Audio target "
+                            "'no-such-audio-driver' not available\n");
     }
 
     // A PulseAudio server of the test's own: its socket in the work folder, one null sink at
@@ -258,6 +280,7 @@ TEST_F(E2eTest, ASlowDragSoundsAllSixStringsThenTheExitSquareEndsIt) {
 }
 
 TEST_F(E2eTest, AStrumThroughAPulseAudioServerReachesItsSinkWholeAfterTheServerRestarts) {
+    if (getenv("FRETSTRUMMER_LAUNCHER")) GTEST_SKIP() << "SDL's audio drivers only";
     startPulse();
     start(Program, "pulseaudio");
     waitForStartUp();
@@ -312,16 +335,18 @@ TEST_F(E2eTest, TheScreenShowsWhatTheScriptedPlatformDraws) {
 }
 
 TEST_F(E2eTest, EveryPrintableKeyOfAGermanOrFrenchLayoutHoldsAChord) {
+    // Wine takes its keyboard layout from the display in its own way: not yet driven here.
+    if (getenv("FRETSTRUMMER_LAUNCHER")) GTEST_SKIP() << "the SDL platform's layouts only";
     Frame play = scriptedFrame([] {}), editor = scriptedFrame([] {
                                            scriptedPostPause();
                                            scriptedPost(MsgKeyDown, 'A', 0);
                                        });
-    start();
-    waitForStartUp();
     // Keys with no US counterpart, the ISO key between Shift and Z among them: each opens the
-    // editor of its own chord while held.
+    // editor of its own chord while held. The layout is the display's from the start.
     for (const char* layout : {"de", "fr"}) {
         run(std::string("setxkbmap ") + layout);
+        start();
+        waitForStartUp();
         const char* keys = std::string(layout) == "de"
                                ? "ssharp udiaeresis odiaeresis adiaeresis numbersign less"
                                : "parenright dead_circumflex dollar ugrave asterisk less";
@@ -332,9 +357,9 @@ TEST_F(E2eTest, EveryPrintableKeyOfAGermanOrFrenchLayoutHoldsAChord) {
             run("xdotool keyup " + key);
             EXPECT_TRUE(waitForFrame(play)) << layout << " " << key;
         }
+        ASSERT_TRUE(sendDeleteWindow(window));
+        EXPECT_EQ(exitStatus(), 0);
     }
-    ASSERT_TRUE(sendDeleteWindow(window));
-    EXPECT_EQ(exitStatus(), 0);
 }
 
 TEST_F(E2eTest, TheWindowsCloseRequestEndsItWithZero) {
@@ -345,6 +370,7 @@ TEST_F(E2eTest, TheWindowsCloseRequestEndsItWithZero) {
 }
 
 TEST_F(E2eTest, AStalledAudioDeviceDoesNotKeepTheProgramFromEnding) {
+    if (getenv("FRETSTRUMMER_LAUNCHER")) GTEST_SKIP() << "SDL's audio drivers only";
     // The disk driver writes into a pipe that nobody reads: its writes block for good.
     fs::remove(work / "sound.raw");
     ASSERT_EQ(mkfifo((work / "sound.raw").c_str(), 0600), 0);
@@ -361,23 +387,17 @@ TEST_F(E2eTest, AStalledAudioDeviceDoesNotKeepTheProgramFromEnding) {
 }
 
 TEST_F(E2eTest, StartUpFailuresGiveTheirExitStatusAndLine) {
-    start(Program, "dummy", false);
-    EXPECT_EQ(exitStatus(), 254);
-    EXPECT_EQ(errors(), "Fretstrummer: cannot create the window: no display to show it on "
-                        "(DISPLAY and WAYLAND_DISPLAY name none that answers)\n");
-
-    start(Program, "no-such-audio-driver");
-    EXPECT_EQ(exitStatus(), 253);
-    EXPECT_EQ(errors(), "Fretstrummer: cannot open the audio output: Audio target "
-                        "'no-such-audio-driver' not available\n");
-
+    if (!getenv("FRETSTRUMMER_LAUNCHER")) sdlStartUpFailures();
     fs::path app = work / "app";
     fs::create_directories(app);
-    fs::copy(Program, app / "fretstrummer");
+    fs::path copy = app / Program.filename();
+    fs::copy(Program, copy);
     fs::copy(Program.parent_path() / "Media", app / "Media");
     fs::remove(app / "Media" / "4.wav");
-    start(app / "fretstrummer", "dummy");
+    start(copy, "dummy");
     EXPECT_EQ(exitStatus(), 252);
-    EXPECT_EQ(errors(), "Fretstrummer: cannot load " + (app / "Media" / "4.wav").string() +
+    // Wine shows the Unix root as drive Z:.
+    std::string drive = getenv("FRETSTRUMMER_LAUNCHER") ? "Z:" : "";
+    EXPECT_EQ(errors(), "Fretstrummer: cannot load " + drive + (app / "Media" / "4.wav").string() +
                             ": No such file or directory\n");
 }

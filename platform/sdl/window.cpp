@@ -1,6 +1,7 @@
 // window.cpp -- the window, its pixels and its input on SDL2, in the program's own messages.
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/shared/stroke.h"
 
 #include <SDL.h>
 
@@ -28,28 +29,12 @@ void push(uint32_t message, uint32_t wParam, uint32_t lParam) {
         Message{TheWindow, message, wParam, lParam};
 }
 
-int floorDiv(int a, int b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
-uint32_t point(int x, int y) {
-    return (static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF);
-}
-
-// SDL reports a quick drag as a few far-apart points where a digitiser reports every column.
-// Before a move that jumps over string columns, one move per column crossed, at the first
-// pixel of that column on the line between the two points, so a fast strum plucks every string.
+// Before a move that jumps over string columns, one move per column crossed.
 void pushMove(int x, int y) {
-    int from = floorDiv(lastX, 40), to = floorDiv(x, 40);
-    int step = to > from ? 1 : -1;
-    for (int column = from + step; column != to && to != from; column += step) {
-        if (column < 0 || column > 5) continue;
-        int cx = step > 0 ? column * 40 : column * 40 + 39;
-        int cy =
-            lastY + static_cast<int>(static_cast<long>(y - lastY) * (cx - lastX) / (x - lastX));
-        push(MsgStylusMove, 0, point(cx, cy));
-    }
-    push(MsgStylusMove, 0, point(x, y));
+    uint32_t fill[6];
+    int count = strokeFill(lastX, lastY, x, y, fill);
+    for (int i = 0; i < count; i++) push(MsgStylusMove, 0, fill[i]);
+    push(MsgStylusMove, 0, stylusLParam(x, y));
     lastX = x;
     lastY = y;
 }
@@ -207,7 +192,7 @@ void translate(const SDL_Event& e) {
         if (e.button.button != SDL_BUTTON_LEFT) break;
         lastX = floorDiv(e.button.x, scale);
         lastY = floorDiv(e.button.y, scale);
-        push(e.type == SDL_MOUSEBUTTONDOWN ? MsgStylusDown : MsgStylusUp, 0, point(lastX, lastY));
+        push(e.type == SDL_MOUSEBUTTONDOWN ? MsgStylusDown : MsgStylusUp, 0, stylusLParam(lastX, lastY));
         break;
     case SDL_MOUSEMOTION:
         // Moving with no button held is not a stylus event.

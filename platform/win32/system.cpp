@@ -1,0 +1,78 @@
+// system.cpp -- process-level roles on Win32: exit, the display kept awake, where the
+// executable lives, threads, and why a call was refused.
+#include "platform/platform.h"
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+static char failureReason[256];
+
+int win32Refuse(const char* why) {
+    if (why) {
+        std::snprintf(failureReason, sizeof failureReason, "%s", why);
+        return 0;
+    }
+    DWORD error = GetLastError();
+    wchar_t text[256];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, 256, nullptr);
+    while (length > 0 &&
+           (text[length - 1] == L'\n' || text[length - 1] == L'\r' || text[length - 1] == L'.'))
+        text[--length] = L'\0';
+    if (length == 0 || !WideCharToMultiByte(CP_UTF8, 0, text, -1, failureReason,
+                                            sizeof failureReason, nullptr, nullptr))
+        std::snprintf(failureReason, sizeof failureReason, "error %lu", error);
+    return 0;
+}
+
+const char* platformFailureReason() {
+    return failureReason;
+}
+
+void platformExitProcess(int code) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ExitProcess(static_cast<UINT>(code));
+}
+
+void platformSwitch(int on) {
+    SetThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED
+                               : ES_CONTINUOUS);
+}
+
+int platformExecutablePath(char* path, int capacity) {
+    if (capacity < 2) return 0;
+    path[0] = '\0';
+    // The longest path Windows hands out, 32767 UTF-16 units; GetModuleFileNameW cuts a longer
+    // one silently, so a result that fills the buffer counts as not fitting.
+    static wchar_t wide[32768];
+    DWORD length = GetModuleFileNameW(nullptr, wide, 32768);
+    if (length == 0 || length >= 32768) return 0;
+    // The program's own separator is '/': Windows takes it as well as '\'.
+    for (DWORD i = 0; i < length; i++)
+        if (wide[i] == L'\\') wide[i] = L'/';
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, -1, path, capacity, nullptr, nullptr);
+    if (bytes <= 0) {
+        path[0] = '\0';
+        return 0;
+    }
+    return bytes - 1;
+}
+
+static DWORD WINAPI runThread(void* body) {
+    reinterpret_cast<void (*)()>(body)();
+    return 0;
+}
+
+int platformStartThread(void (*body)()) {
+    HANDLE thread = CreateThread(nullptr, 0, runThread, reinterpret_cast<void*>(body), 0, nullptr);
+    if (!thread) return win32Refuse();
+    CloseHandle(thread);
+    return 1;
+}
+
+void platformRaiseThreadPriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+}

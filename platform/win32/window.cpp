@@ -1,0 +1,291 @@
+// window.cpp -- the window, its pixels and its input on Win32. The message numbers and the
+// virtual-key codes are the program's own; only the stylus's points are scaled back to the
+// 240 x 320 screen, and a fast drag is filled in column by column.
+#include "platform/platform.h"
+#include "platform/shared/stroke.h"
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr WindowHandle TheWindow = 1;
+HWND hwnd;
+WindowClass registered;
+int scale = 1;
+
+// The window's pixels: a top-down 24-bit DIB section, blue green red, 720 bytes a row.
+HDC pixelsDC;
+uint8_t* pixels;
+
+// Messages made from one system message and not yet taken (a filled-in drag makes several),
+// and the system message being handled, for the default handling.
+constexpr int PendingSize = 16;
+Message pending[PendingSize];
+int pendingHead, pendingCount;
+MSG current;
+int lastX, lastY; // the stylus's last point, in screen pixels of 240 x 320
+
+void push(uint32_t message, uint32_t wParam, uint32_t lParam) {
+    if (pendingCount == PendingSize) return;
+    pending[(pendingHead + pendingCount++) % PendingSize] =
+        Message{TheWindow, message, wParam, lParam};
+}
+
+int takePending(Message* message) {
+    if (pendingCount == 0) return 0;
+    *message = pending[pendingHead];
+    pendingHead = (pendingHead + 1) % PendingSize;
+    pendingCount--;
+    return 1;
+}
+
+void present(HDC dc, int x, int y, int width, int height) {
+    StretchBlt(dc, x * scale, y * scale, width * scale, height * scale, pixelsDC, x, y, width,
+               height, SRCCOPY);
+}
+
+// Puts the whole picture in the part of the window that needs painting.
+void paint() {
+    PAINTSTRUCT area;
+    HDC dc = BeginPaint(hwnd, &area);
+    if (pixels) present(dc, 0, 0, ScreenWidth, ScreenHeight);
+    EndPaint(hwnd, &area);
+}
+
+// The virtual-key code of a printable key by where it sits: the US layout's key at that
+// scan code (set 1), so every such key holds a chord whatever the layout prints on it; 0 for
+// the keys that are not printable, which keep the code the system gives.
+uint32_t positionKey(LPARAM lParam) {
+    static const char row1[] = "1234567890", row2[] = "QWERTYUIOP", row3[] = "ASDFGHJKL",
+                      row4[] = "ZXCVBNM";
+    if (lParam & (1 << 24)) return 0; // an extended key: the keypad's / and the like
+    unsigned scan = (static_cast<unsigned>(lParam) >> 16) & 0xFF;
+    if (scan >= 0x02 && scan <= 0x0B) return static_cast<uint8_t>(row1[scan - 0x02]);
+    if (scan >= 0x10 && scan <= 0x19) return static_cast<uint8_t>(row2[scan - 0x10]);
+    if (scan >= 0x1E && scan <= 0x26) return static_cast<uint8_t>(row3[scan - 0x1E]);
+    if (scan >= 0x2C && scan <= 0x32) return static_cast<uint8_t>(row4[scan - 0x2C]);
+    switch (scan) {
+    case 0x0C:
+        return VK_OEM_MINUS;
+    case 0x0D:
+        return VK_OEM_PLUS;
+    case 0x1A:
+        return VK_OEM_4;
+    case 0x1B:
+        return VK_OEM_6;
+    case 0x27:
+        return VK_OEM_1;
+    case 0x28:
+        return VK_OEM_7;
+    case 0x29:
+        return VK_OEM_3;
+    case 0x2B:
+        return VK_OEM_5;
+    case 0x33:
+        return VK_OEM_COMMA;
+    case 0x34:
+        return VK_OEM_PERIOD;
+    case 0x35:
+        return VK_OEM_2;
+    case 0x56:
+        return VK_OEM_102;
+    default:
+        return 0;
+    }
+}
+
+// The program's messages for one system message; none for a move without the button held.
+void translate(const MSG& msg) {
+    uint32_t wParam = static_cast<uint32_t>(msg.wParam);
+    uint32_t lParam = static_cast<uint32_t>(msg.lParam);
+    switch (msg.message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MOUSEMOVE: {
+        if (msg.message == WM_MOUSEMOVE && !(msg.wParam & MK_LBUTTON)) return;
+        int x = floorDiv(static_cast<short>(LOWORD(msg.lParam)), scale);
+        int y = floorDiv(static_cast<short>(HIWORD(msg.lParam)), scale);
+        if (msg.message == WM_LBUTTONDOWN) SetCapture(hwnd);
+        if (msg.message == WM_LBUTTONUP) ReleaseCapture();
+        if (msg.message == WM_MOUSEMOVE) {
+            uint32_t fill[6];
+            int count = strokeFill(lastX, lastY, x, y, fill);
+            for (int i = 0; i < count; i++) push(MsgStylusMove, 0, fill[i]);
+        }
+        lastX = x;
+        lastY = y;
+        push(msg.message, 0, stylusLParam(x, y));
+        return;
+    }
+    case WM_SYSKEYDOWN:
+        // Alt+F4 asks the window to close, as the system's default handling would.
+        if (wParam == VK_F4) return push(MsgClose, 0, 0);
+        [[fallthrough]];
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (uint32_t code = positionKey(msg.lParam)) wParam = code;
+        return push(msg.message, wParam, lParam);
+    default:
+        push(msg.message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        // Sent by the system (the task bar, Alt+F4): the event loop decides, so it is posted.
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return 0;
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+bool win32Wide(const char* text, wchar_t* wide, int capacity) {
+    return MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, capacity) > 0;
+}
+
+uint32_t platformRegisterClass(const WindowClass* windowClass) {
+    wchar_t name[64];
+    if (!win32Wide(windowClass->className, name, 64))
+        return win32Refuse("the class name is too long");
+    WNDCLASSW native{};
+    native.lpfnWndProc = windowProcedure;
+    native.hInstance = GetModuleHandleW(nullptr);
+    native.hIcon = LoadIconW(native.hInstance, MAKEINTRESOURCEW(1));
+    native.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    native.hbrBackground = static_cast<HBRUSH>(GetStockObject(windowClass->background));
+    native.lpszClassName = name;
+    ATOM atom = RegisterClassW(&native);
+    if (!atom) return win32Refuse();
+    registered = *windowClass;
+    return atom;
+}
+
+WindowHandle platformCreateWindow(uint32_t exStyle, const char* className, const char* title,
+                                  uint32_t style, int x, int y, int width, int height, WindowHandle,
+                                  uint32_t, InstanceHandle, void*) {
+    wchar_t wideClass[64], wideTitle[64];
+    if (!win32Wide(className, wideClass, 64) || !win32Wide(title, wideTitle, 64))
+        return win32Refuse("the title is too long");
+    RECT work;
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+        scale = std::max(
+            1L, std::min((work.right - work.left) / width, (work.bottom - work.top) / height));
+    hwnd = CreateWindowExW(exStyle, wideClass, wideTitle, style, x, y, width * scale,
+                           height * scale, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) return win32Refuse();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = ScreenWidth;
+    info.bmiHeader.biHeight = -ScreenHeight; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixelsDC = CreateCompatibleDC(nullptr);
+    if (bitmap && pixelsDC && SelectObject(pixelsDC, bitmap))
+        pixels = static_cast<uint8_t*>(bits);
+    else
+        win32Refuse(); // the window stands, but has no pixels to draw into
+    return TheWindow;
+}
+
+void platformSetWindowLong(WindowHandle, int index, uint32_t value) {
+    SetWindowLongW(hwnd, index, static_cast<LONG>(value));
+}
+
+void platformSetWindowPos(WindowHandle, int insertAfter, int x, int y, int width, int height,
+                          uint32_t flags) {
+    SetWindowPos(hwnd, insertAfter == -1 ? HWND_TOPMOST : nullptr, x, y, width * scale,
+                 height * scale, flags);
+}
+
+void platformSetForegroundWindow(WindowHandle) {
+    SetForegroundWindow(hwnd);
+}
+
+void platformUpdateWindow(WindowHandle) {
+    UpdateWindow(hwnd);
+}
+
+int platformGetMessage(Message* message) {
+    while (!takePending(message)) {
+        BOOL got = GetMessageW(&current, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            *message = Message{TheWindow, MsgQuit, 0, 0};
+            return 0;
+        }
+        translate(current);
+    }
+    return 1;
+}
+
+int platformPeekMessage(Message* message, uint32_t remove) {
+    while (pendingCount == 0 && PeekMessageW(&current, nullptr, 0, 0, PM_REMOVE)) {
+        if (current.message == WM_QUIT) return push(MsgQuit, 0, 0), takePending(message);
+        translate(current);
+    }
+    if (!remove) return pendingCount > 0 ? (*message = pending[pendingHead], 1) : 0;
+    return takePending(message);
+}
+
+void platformTranslateMessage(const Message* message) {
+    if (message->message == current.message) TranslateMessage(&current);
+}
+
+int32_t platformDispatchMessage(const Message* m) {
+    return registered.windowProc
+               ? registered.windowProc(m->window, m->message, m->wParam, m->lParam)
+               : 0;
+}
+
+int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t wParam, uint32_t lParam) {
+    switch (message) {
+    case MsgPaint:
+        // A paint the queue delivered: what the window procedure does for one the system sends.
+        paint();
+        return 0;
+    case MsgClose:
+    case MsgDestroy:
+    case MsgStylusDown:
+    case MsgStylusMove:
+    case MsgStylusUp:
+        return 0; // the event loop has acted on them
+    default:
+        // The system's own handling, with the message's full parameters where it has them.
+        if (message == current.message)
+            return static_cast<int32_t>(
+                DefWindowProcW(hwnd, current.message, current.wParam, current.lParam));
+        return static_cast<int32_t>(DefWindowProcW(hwnd, message, wParam, lParam));
+    }
+}
+
+ShellFullScreen platformLoadShellFullScreen() {
+    // Desktop Windows has no shell full-screen call.
+    return nullptr;
+}
+
+uint8_t* platformWindowPixels(WindowHandle) {
+    return pixels;
+}
+
+void platformShowPixels(WindowHandle, int x, int y, int width, int height) {
+    if (!pixels) return;
+    GdiFlush();
+    HDC dc = GetDC(hwnd);
+    present(dc, x, y, width, height);
+    ReleaseDC(hwnd, dc);
+}
