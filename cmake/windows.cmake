@@ -11,7 +11,13 @@ target_include_directories(fretstrummer_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR
 target_link_libraries(fretstrummer_platform_win32 PUBLIC winmm gdi32 user32
                       PRIVATE fretstrummer_warnings)
 
-add_executable(fretstrummer WIN32 platform/win32/main.cpp)
+enable_language(RC)
+set(FRETSTRUMMER_ICON ${CMAKE_BINARY_DIR}/icons/fretstrummer.ico)
+set(FRETSTRUMMER_MANIFEST ${CMAKE_SOURCE_DIR}/platform/win32/fretstrummer.manifest)
+configure_file(platform/win32/fretstrummer.rc.in ${CMAKE_BINARY_DIR}/fretstrummer.rc @ONLY)
+set_source_files_properties(${CMAKE_BINARY_DIR}/fretstrummer.rc PROPERTIES
+  OBJECT_DEPENDS "${FRETSTRUMMER_ICON};${FRETSTRUMMER_MANIFEST}")
+add_executable(fretstrummer WIN32 platform/win32/main.cpp ${CMAKE_BINARY_DIR}/fretstrummer.rc)
 target_link_libraries(fretstrummer PRIVATE
   fretstrummer_core fretstrummer_platform_win32 fretstrummer_warnings)
 target_link_options(fretstrummer PRIVATE -static)
@@ -35,10 +41,18 @@ foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND icon_dirs ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 add_custom_command(
-  OUTPUT ${FRETSTRUMMER_MEDIA_DIR}/1.wav
+  OUTPUT ${FRETSTRUMMER_MEDIA_DIR}/1.wav ${FRETSTRUMMER_ICON}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${FRETSTRUMMER_MEDIA_DIR} ${icon_dirs}
   COMMAND ${host_make_media} ${FRETSTRUMMER_MEDIA_DIR} ${CMAKE_BINARY_DIR}/icons
   DEPENDS ${host_make_media}
   COMMENT "Writing the default Media folder")
-add_custom_target(media ALL DEPENDS ${FRETSTRUMMER_MEDIA_DIR}/1.wav)
+add_custom_target(media ALL DEPENDS ${FRETSTRUMMER_MEDIA_DIR}/1.wav ${FRETSTRUMMER_ICON})
 add_dependencies(fretstrummer media)
+
+# The zip: Fretstrummer.exe with its Media folder beside it.
+install(TARGETS fretstrummer RUNTIME DESTINATION .)
+install(DIRECTORY ${FRETSTRUMMER_MEDIA_DIR} DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Fretstrummer)
+set(CPACK_PACKAGE_FILE_NAME Fretstrummer-${PROJECT_VERSION}-windows-x64)
+include(CPack)

@@ -205,6 +205,7 @@ struct E2eTest : ::testing::Test {
     // Input reaches the instrument once start-up is over, which the first frame tells.
     void waitForStartUp() {
         waitForWindow();
+        if (HasFatalFailure()) return;
         static const Frame play = scriptedFrame([] {});
         ASSERT_TRUE(waitForFrame(play)) << "the play view never showed";
     }

@@ -154,15 +154,29 @@ bool write(const std::string& path, const void* data, size_t size) {
 
 } // namespace
 
-// Writes FOLDER/hicolor/NxN/apps/fretstrummer.png for every size and
-// FOLDER/hicolor/scalable/apps/fretstrummer.svg; the folders must exist.
+// Writes FOLDER/hicolor/NxN/apps/fretstrummer.png for every size,
+// FOLDER/hicolor/scalable/apps/fretstrummer.svg, and FOLDER/fretstrummer.ico, which holds the
+// same PNGs for Windows; the folders must exist.
 bool writeIcons(const std::string& folder) {
+    static const int sizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+    constexpr size_t count = sizeof sizes / sizeof sizes[0];
     bool ok = true;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    std::vector<uint8_t> ico{0, 0, 1, 0, count, 0}, images;
+    for (int size : sizes) {
         std::vector<uint8_t> png = pngFile(size, render(size));
         std::string dir = folder + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size);
         ok &= write(dir + "/apps/fretstrummer.png", png.data(), png.size());
+        // The directory entry: width and height (0 for 256), no palette, 1 plane, 32 bits,
+        // then the image's size and where it starts.
+        uint8_t side = static_cast<uint8_t>(size & 0xFF);
+        ico.insert(ico.end(), {side, side, 0, 0, 1, 0, 32, 0});
+        uint32_t at = static_cast<uint32_t>(6 + 16 * count + images.size());
+        for (uint32_t v : {static_cast<uint32_t>(png.size()), at})
+            for (int k = 0; k < 4; k++) ico.push_back(static_cast<uint8_t>(v >> 8 * k));
+        images.insert(images.end(), png.begin(), png.end());
     }
+    ico.insert(ico.end(), images.begin(), images.end());
+    ok &= write(folder + "/fretstrummer.ico", ico.data(), ico.size());
     std::string svg = svgFile();
     ok &= write(folder + "/hicolor/scalable/apps/fretstrummer.svg", svg.data(), svg.size());
     return ok;
