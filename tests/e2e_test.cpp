@@ -215,6 +215,15 @@ struct E2eTest : ::testing::Test {
         return std::to_string(x * scale + scale / 2) + " " + std::to_string(y * scale + scale / 2);
     }
 
+    // xdotool steps: a slow stroke across all six strings; a tap on the exit square 0.6 s later.
+    std::string slowStroke() const {
+        std::string drag = " mousemove " + screen(1, 160) + " mousedown 1";
+        for (int x = 1; x < 240; x += 2)
+            drag += " mousemove " + screen(x, 160 + x / 4) + " sleep 0.01";
+        return drag + " mouseup 1";
+    }
+    std::string exitSoon() const { return " sleep 0.6 mousemove " + screen(2, 2) + " click 1"; }
+
     // The program's exit status once it ends, or -1000 if it does not end in time.
     int exitStatus() {
         int status = 0;
@@ -237,16 +246,16 @@ struct E2eTest : ::testing::Test {
     }
 };
 
-// The recording holds the six open strings struck from string 5 to string 0, each note whole
-// from its onset, mixed as the voices mix, and nothing else.
-static void expectStrum(const std::vector<int16_t>& heard) {
+// The recording holds the six strings struck from string 5 to string 0 (open, or at these
+// frets), each note whole from its onset, mixed as the voices mix, and nothing else.
+static void expectStrum(const std::vector<int16_t>& heard, const int* frets = nullptr) {
     scriptedSetExecutablePath(fs::canonical(Program).c_str());
     buildMediaDir();
     ASSERT_EQ(buildSampleBank(), 1);
     std::vector<int16_t> expected(heard.size(), 0);
     size_t from = 0, previous = 0;
     for (int string = 5; string >= 0; string--) {
-        const Sample& note = SampleBank[string * FretCount];
+        const Sample& note = SampleBank[string * FretCount + (frets ? frets[string] : 0)];
         size_t lead = 0;
         while (lead < note.length / 2 && note.data[lead] == 0) lead++;
         size_t first = from;
@@ -273,9 +282,7 @@ static void expectStrum(const std::vector<int16_t>& heard) {
 TEST_F(E2eTest, ASlowDragSoundsAllSixStringsThenTheExitSquareEndsIt) {
     start();
     waitForStartUp();
-    std::string drag = "xdotool mousemove " + screen(1, 160) + " mousedown 1";
-    for (int x = 1; x < 240; x += 2) drag += " mousemove " + screen(x, 160 + x / 4) + " sleep 0.01";
-    run(drag + " mouseup 1 sleep 0.6 mousemove " + screen(2, 2) + " click 1");
+    run("xdotool" + slowStroke() + exitSoon());
     EXPECT_EQ(exitStatus(), 0);
     expectStrum(recording());
 }
@@ -294,9 +301,7 @@ TEST_F(E2eTest, AStrumThroughAPulseAudioServerReachesItsSinkWholeAfterTheServerR
         << errors();
     // An idle null sink takes its first sound only after its two-second block.
     std::this_thread::sleep_for(2500ms);
-    std::string drag = "xdotool mousemove " + screen(1, 160) + " mousedown 1";
-    for (int x = 1; x < 240; x += 2) drag += " mousemove " + screen(x, 160 + x / 4) + " sleep 0.01";
-    run(drag + " mouseup 1 sleep 0.6 mousemove " + screen(2, 2) + " click 1");
+    run("xdotool" + slowStroke() + exitSoon());
     EXPECT_EQ(exitStatus(), 0) << errors();
     kill(recorder, SIGINT);
     waitpid(recorder, nullptr, 0);
@@ -305,6 +310,21 @@ TEST_F(E2eTest, AStrumThroughAPulseAudioServerReachesItsSinkWholeAfterTheServerR
     std::vector<int16_t> heard = recording();
     while (!heard.empty() && heard.back() == 0) heard.pop_back();
     expectStrum(heard);
+}
+
+TEST_F(E2eTest, AChordSetWithKeysAndClicksSoundsItsFrets) {
+    start();
+    waitForStartUp();
+    const int frets[6] = {3, 2, 0, 0, 1, 7}; // strings 2 and 3 open: another fret first
+    std::string edit = "xdotool keydown a sleep 0.3";
+    for (int s = 0; s < 6; s++) {
+        int x = (5 - s) * 40 + 20;
+        if (frets[s] == 0) edit += " mousemove " + screen(x, 20) + " click 1 sleep 0.05";
+        edit += " mousemove " + screen(x, (7 - frets[s]) * 40 + 20) + " click 1 sleep 0.05";
+    }
+    run(edit + " keyup a sleep 0.3 keydown a sleep 0.3" + slowStroke() + " keyup a" + exitSoon());
+    EXPECT_EQ(exitStatus(), 0);
+    expectStrum(recording(), frets);
 }
 
 TEST_F(E2eTest, AFastDragJumpingTwoColumnsAtATimeSoundsAllSix) {
