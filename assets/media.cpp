@@ -44,24 +44,26 @@ static int failed(const char* why) {
     return 0;
 }
 
-int openMediaFile(const char* name, MediaFile* file) {
-    *file = MediaFile{};
+int openMediaFile(const char* name, MediaFile* media) {
+    *media = MediaFile{};
     MediaFailure[0] = '\0';
     char path[MediaPathCapacity];
     if (!mediaPath(name, path, sizeof path)) return failed("the media folder is unknown");
 
     // A directory or a device opens like a file but has no size worth trusting, and opening a
     // FIFO would wait for a writer.
+    // Paths are UTF-8 on every platform, whatever the system's narrow code page.
+    std::filesystem::path file(std::u8string_view(reinterpret_cast<const char8_t*>(path)));
     std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error) return failed(std::strerror(error.value()));
+    std::filesystem::file_status status = std::filesystem::status(file, error);
+    if (error) return failed(error.message().c_str());
     if (status.type() != std::filesystem::file_type::regular) return failed("not a regular file");
-    uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) return failed(std::strerror(error.value()));
+    uintmax_t size = std::filesystem::file_size(file, error);
+    if (error) return failed(error.message().c_str());
     if (size == 0) return failed("the file is empty");
-    std::FILE* opened = std::fopen(path, "rb");
+    std::FILE* opened = platformOpenFile(path);
     if (!opened) return failed(std::strerror(errno));
-    *file = MediaFile{opened, size, 0};
+    *media = MediaFile{opened, size, 0};
     return 1;
 }
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 
 // ---- The process
 
@@ -25,6 +26,12 @@ void platformSwitch(int on);
 // included). Returns its length, or 0 when the platform cannot tell or the path does not fit:
 // a path is never cut short.
 int platformExecutablePath(char* path, int capacity);
+
+// ---- Files
+
+// Opens the file at path (UTF-8) for reading bytes; none when it cannot be opened, with errno
+// saying why.
+std::FILE* platformOpenFile(const char* path);
 
 // ---- Wave output
 

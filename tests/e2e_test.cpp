@@ -409,7 +409,8 @@ TEST_F(E2eTest, AStalledAudioDeviceDoesNotKeepTheProgramFromEnding) {
 
 TEST_F(E2eTest, StartUpFailuresGiveTheirExitStatusAndLine) {
     if (!getenv("FRETSTRUMMER_LAUNCHER")) sdlStartUpFailures();
-    fs::path app = work / "app";
+    // A folder whose name is not ASCII: the program reads 1.wav to 3.wav from it.
+    fs::path app = work / "app ü";
     fs::create_directories(app);
     fs::path copy = app / Program.filename();
     fs::copy(Program, copy);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
 
 static char failureReason[256];
@@ -59,6 +60,16 @@ int platformExecutablePath(char* path, int capacity) {
         return 0;
     }
     return bytes - 1;
+}
+
+std::FILE* platformOpenFile(const char* path) {
+    // Through the path's UTF-16 form: the narrow functions take the system's code page.
+    static wchar_t wide[32768];
+    if (!win32Wide(path, wide, 32768)) {
+        errno = ENAMETOOLONG;
+        return nullptr;
+    }
+    return _wfopen(wide, L"rb");
 }
 
 static DWORD WINAPI runThread(void* body) {

@@ -1,0 +1,7 @@
+// file.cpp -- the file role where paths are bytes and UTF-8 by custom: Linux, for the SDL and
+// the scripted platforms alike.
+#include "platform/platform.h"
+
+std::FILE* platformOpenFile(const char* path) {
+    return std::fopen(path, "rb");
+}
