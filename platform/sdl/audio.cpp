@@ -63,9 +63,14 @@ static void interruptDeviceThreads() {
     closedir(tasks);
 }
 
+// The thread in SDL_CloseAudioDevice: the driver's own close can block it as well (a disk
+// driver flushing into a full pipe).
+static std::atomic<long> closingThread;
+
 static int SDLCALL interruptUntilClosed(void*) {
     while (!deviceClosed.load()) {
         interruptDeviceThreads();
+        syscall(SYS_tgkill, getpid(), closingThread.load(), interruptSignal());
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return 0;
@@ -116,6 +121,7 @@ static bool openDevice() {
 // Closes SDL's device, interrupting its thread's blocking calls until the close is over.
 static void closeDevice() {
     deviceClosed.store(false);
+    closingThread.store(static_cast<long>(syscall(SYS_gettid)));
     // Without a thread to spare the close goes on uninterrupted.
     SDL_Thread* interrupter = SDL_CreateThread(interruptUntilClosed, "AudioClose", nullptr);
     SDL_CloseAudioDevice(device);
