@@ -39,7 +39,7 @@ echo "== Windows build (mingw-w64), its end-to-end tests under Wine"
 build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 # A Wine prefix of the tests' own; Wine's sound goes through ALSA (the tests' file plugin).
 export WINEPREFIX=$PWD/build-windows/wine WINEDEBUG=-all WINEDLLOVERRIDES=winepulse.drv=d
-# Made without a display; its session ends before the tests start theirs.
+# Made without a display; its wineserver ends before the tests start their own.
 [ -d "$WINEPREFIX" ] || (unset DISPLAY; wineboot -i >/dev/null 2>&1; wineserver -w)
 FRETSTRUMMER_LAUNCHER=wine FRETSTRUMMER_PROGRAM=$PWD/build-windows/Fretstrummer.exe \
   build/tests/e2e_tests --gtest_brief=1
