@@ -39,7 +39,7 @@ int mediaPath(const char* name, char* path, int capacity) {
     return 1;
 }
 
-static int failed(const char* why) {
+int mediaFailed(const char* why) {
     std::snprintf(MediaFailure, sizeof MediaFailure, "%s", why);
     return 0;
 }
@@ -48,21 +48,22 @@ int openMediaFile(const char* name, MediaFile* media) {
     *media = MediaFile{};
     MediaFailure[0] = '\0';
     char path[MediaPathCapacity];
-    if (!mediaPath(name, path, sizeof path)) return failed("the media folder is unknown");
+    if (!mediaPath(name, path, sizeof path)) return mediaFailed("the media folder is unknown");
 
-    // A directory or a device opens like a file but has no size worth trusting, and opening a
-    // FIFO would wait for a writer.
-    // Paths are UTF-8 on every platform, whatever the system's narrow code page.
+    // Paths are UTF-8 on every platform, whatever the system's narrow code page. A directory or
+    // a device opens like a file but has no size worth trusting, and opening a FIFO would wait
+    // for a writer: only a regular file is opened.
     std::filesystem::path file(std::u8string_view(reinterpret_cast<const char8_t*>(path)));
     std::error_code error;
     std::filesystem::file_status status = std::filesystem::status(file, error);
-    if (error) return failed(error.message().c_str());
-    if (status.type() != std::filesystem::file_type::regular) return failed("not a regular file");
+    if (error) return mediaFailed(error.message().c_str());
+    if (status.type() != std::filesystem::file_type::regular)
+        return mediaFailed("not a regular file");
     uintmax_t size = std::filesystem::file_size(file, error);
-    if (error) return failed(error.message().c_str());
-    if (size == 0) return failed("the file is empty");
+    if (error) return mediaFailed(error.message().c_str());
+    if (size == 0) return mediaFailed("the file is empty");
     std::FILE* opened = platformOpenFile(path);
-    if (!opened) return failed(std::strerror(errno));
+    if (!opened) return mediaFailed(std::strerror(errno));
     *media = MediaFile{opened, size, 0};
     return 1;
 }
@@ -89,7 +90,7 @@ uint32_t readMediaFile(MediaFile* file, uint64_t offset, void* into, uint32_t by
         bytes = static_cast<uint32_t>(file->size - offset);
     if (bytes == 0) return 0;
     if (!seekTo(file, offset)) {
-        failed(std::strerror(errno));
+        mediaFailed(std::strerror(errno));
         return 0;
     }
     // One read may deliver less than asked; keep reading until the piece is whole or the file
@@ -104,7 +105,7 @@ uint32_t readMediaFile(MediaFile* file, uint64_t offset, void* into, uint32_t by
     file->position = offset + delivered;
     if (delivered < bytes) {
         if (std::ferror(file->file))
-            failed(std::strerror(errno));
+            mediaFailed(std::strerror(errno));
         else
             std::snprintf(MediaFailure, sizeof MediaFailure,
                           "the file ended after %llu of its %llu bytes",
@@ -128,7 +129,7 @@ int loadMediaFile(const char* name, unsigned char** data, uint32_t* size, uint32
     unsigned char* block = wanted ? static_cast<unsigned char*>(std::malloc(wanted)) : nullptr;
     if (!block) {
         closeMediaFile(&file);
-        return failed(wanted ? "out of memory" : "nothing to read");
+        return mediaFailed(wanted ? "out of memory" : "nothing to read");
     }
     *data = block;
     *size = wanted;

@@ -16,6 +16,8 @@ extern char MediaDir[MediaDirCapacity];
 // Why the last open, read or load of a media file failed, for the line that reports it; empty
 // while nothing has failed.
 extern char MediaFailure[256];
+// Puts why into MediaFailure; returns 0, the failure's result.
+int mediaFailed(const char* why);
 
 // Fills MediaDir with the executable's folder (its path up to and including the last '/')
 // followed by "Media/". Called once at start-up, before the first load.

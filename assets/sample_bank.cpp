@@ -28,11 +28,6 @@ static float sampleAt(const unsigned char* source, uint32_t index) {
     return static_cast<float>(static_cast<int16_t>(readLe16(source + 2 * index)));
 }
 
-static int refuse(const char* why) {
-    std::snprintf(MediaFailure, sizeof MediaFailure, "%s", why);
-    return 0;
-}
-
 // A chunk's id is four printable characters.
 static bool looksLikeChunkId(const unsigned char* id) {
     for (int i = 0; i < 4; i++)
@@ -47,12 +42,12 @@ static const unsigned char PcmSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10,
 // Checks a fmt chunk (`size` bytes, of which the first `got` are in fmt): 1 when it is the
 // output's own format, plain or in WAVE_FORMAT_EXTENSIBLE's wrapping.
 static int checkFormat(const unsigned char* fmt, uint32_t size, uint32_t got) {
-    if (size < 16 || got < 16) return refuse("its fmt chunk is too short to read");
+    if (size < 16 || got < 16) return mediaFailed("its fmt chunk is too short to read");
     unsigned tag = readLe16(fmt), channels = readLe16(fmt + 2);
     unsigned rate = readLe32(fmt + 4), bits = readLe16(fmt + 14);
     if (tag == 0xFFFE) {
         if (size < 40 || got < 40 || readLe16(fmt + 16) < 22)
-            return refuse("its extensible fmt chunk is too short to read");
+            return mediaFailed("its extensible fmt chunk is too short to read");
         tag = std::memcmp(fmt + 26, PcmSubFormatTail, sizeof PcmSubFormatTail) == 0
                   ? readLe16(fmt + 24)
                   : 0xFFFE;
@@ -63,7 +58,7 @@ static int checkFormat(const unsigned char* fmt, uint32_t size, uint32_t got) {
                       "it declares format %u, %u channels, %u Hz, %u bits per sample; "
                       "it must be PCM (format 1), mono, 22050 Hz, 16 bits",
                       tag, channels, rate, bits);
-        return refuse(why);
+        return mediaFailed(why);
     }
     return 1;
 }
@@ -78,12 +73,13 @@ static int findSound(MediaFile* file, uint64_t* offset, uint64_t* length) {
     *offset = 0;
     *length = size;
     if (got >= 3 && std::memcmp(head, "ID3", 3) == 0)
-        return refuse("it is an MP3 file (it starts with an ID3 tag), not PCM samples");
+        return mediaFailed("it is an MP3 file (it starts with an ID3 tag), not PCM samples");
     if (got >= 4 && std::memcmp(head, "RIFX", 4) == 0)
-        return refuse("it is a big-endian RIFX file; it must be a little-endian RIFF WAVE file");
+        return mediaFailed(
+            "it is a big-endian RIFX file; it must be a little-endian RIFF WAVE file");
     if (got < 4 || std::memcmp(head, "RIFF", 4) != 0) return 1;
     if (got < 12 || std::memcmp(head + 8, "WAVE", 4) != 0)
-        return refuse("it is a RIFF file but not a WAVE file");
+        return mediaFailed("it is a RIFF file but not a WAVE file");
 
     bool formatSeen = false;
     uint64_t at = 12;
@@ -96,11 +92,11 @@ static int findSound(MediaFile* file, uint64_t* offset, uint64_t* length) {
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
             unsigned char fmt[40] = {};
             uint32_t wanted = chunkSize < sizeof fmt ? chunkSize : sizeof fmt;
-            if (chunkSize > available) return refuse("its fmt chunk is too short to read");
+            if (chunkSize > available) return mediaFailed("its fmt chunk is too short to read");
             if (!checkFormat(fmt, chunkSize, readMediaFile(file, body, fmt, wanted))) return 0;
             formatSeen = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!formatSeen) return refuse("it has no fmt chunk before its data chunk");
+            if (!formatSeen) return mediaFailed("it has no fmt chunk before its data chunk");
             // Streaming writers leave a data size that runs past the end: play what is there.
             *offset = body;
             *length = chunkSize < available ? chunkSize : available;
@@ -116,7 +112,7 @@ static int findSound(MediaFile* file, uint64_t* offset, uint64_t* length) {
             if (padded || seen < 4 || !looksLikeChunkId(next)) at++;
         }
     }
-    return refuse("it has no data chunk");
+    return mediaFailed("it has no data chunk");
 }
 
 // How many samples of a string's recording its notes reach. Fret 0 plays the first
@@ -152,7 +148,7 @@ static int loadSound(const char* name, int string) {
     unsigned char* block = static_cast<unsigned char*>(std::malloc(bytes ? bytes : 1));
     if (!block) {
         closeMediaFile(&file);
-        return refuse("out of memory for its samples");
+        return mediaFailed("out of memory for its samples");
     }
     *wave = WaveImage{block, bytes, block, bytes};
     uint32_t delivered = readMediaFile(&file, offset, block, bytes);

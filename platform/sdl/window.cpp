@@ -1,7 +1,7 @@
 // window.cpp -- the window, its pixels and its input on SDL2, in the program's own messages.
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
-#include "platform/shared/stroke.h"
+#include "platform/shared/input.h"
 
 #include <SDL.h>
 
@@ -13,31 +13,8 @@ SDL_Window* sdlWindow;
 SDL_Renderer* renderer;
 SDL_Texture* texture;
 WindowClass registered;
-constexpr WindowHandle TheWindow = 1;
 int scale = 1;
 uint8_t pixels[ScreenHeight * ScreenStride];
-
-// Messages made from SDL events and not yet taken: one event can make several.
-constexpr int PendingSize = 64;
-Message pending[PendingSize];
-int pendingHead, pendingCount;
-int lastX, lastY; // the stylus's last point, in screen pixels of 240 x 320
-
-void push(uint32_t message, uint32_t wParam, uint32_t lParam) {
-    if (pendingCount == PendingSize) return;
-    pending[(pendingHead + pendingCount++) % PendingSize] =
-        Message{TheWindow, message, wParam, lParam};
-}
-
-// Before a move that jumps over string columns, one move per column crossed.
-void pushMove(int x, int y) {
-    uint32_t fill[6];
-    int count = strokeFill(lastX, lastY, x, y, fill);
-    for (int i = 0; i < count; i++) push(MsgStylusMove, 0, fill[i]);
-    push(MsgStylusMove, 0, stylusLParam(x, y));
-    lastX = x;
-    lastY = y;
-}
 
 // The virtual-key code of a printable key by where it sits: the US layout's letter, digit or
 // punctuation at that place, so that every such key holds a chord whatever the layout prints
@@ -161,21 +138,21 @@ uint32_t virtualKey(SDL_Keycode key) {
 void translate(const SDL_Event& e) {
     switch (e.type) {
     case SDL_QUIT:
-        push(MsgQuit, 0, 0);
+        queueMessage(MsgQuit, 0, 0);
         break;
     case SDL_WINDOWEVENT:
         switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
-            push(MsgClose, 0, 0);
+            queueMessage(MsgClose, 0, 0);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            push(MsgActivate, 1, 0);
+            queueMessage(MsgActivate, 1, 0);
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            push(MsgActivate, 0, 0);
+            queueMessage(MsgActivate, 0, 0);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
-            push(MsgPaint, 0, 0);
+            queueMessage(MsgPaint, 0, 0);
             break;
         default:
             break;
@@ -190,27 +167,27 @@ void translate(const SDL_Event& e) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT) break;
-        lastX = floorDiv(e.button.x, scale);
-        lastY = floorDiv(e.button.y, scale);
-        push(e.type == SDL_MOUSEBUTTONDOWN ? MsgStylusDown : MsgStylusUp, 0, stylusLParam(lastX, lastY));
+        queueStylus(e.type == SDL_MOUSEBUTTONDOWN ? MsgStylusDown : MsgStylusUp,
+                    floorDiv(e.button.x, scale), floorDiv(e.button.y, scale));
         break;
     case SDL_MOUSEMOTION:
         // Moving with no button held is not a stylus event.
         if (e.motion.state & SDL_BUTTON_LMASK)
-            pushMove(floorDiv(e.motion.x, scale), floorDiv(e.motion.y, scale));
+            queueStylusMove(floorDiv(e.motion.x, scale), floorDiv(e.motion.y, scale));
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
         bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
         if (e.type == SDL_KEYDOWN && alt && e.key.keysym.sym == SDLK_F4) {
-            push(MsgClose, 0, 0);
+            queueMessage(MsgClose, 0, 0);
             break;
         }
         uint32_t code = positionKey(e.key.keysym.scancode);
         if (!code) code = virtualKey(e.key.keysym.sym);
         if (!code) break;
         bool down = e.type == SDL_KEYDOWN;
-        push(alt ? (down ? MsgSysKeyDown : MsgSysKeyUp) : (down ? MsgKeyDown : MsgKeyUp), code, 0);
+        queueMessage(alt ? (down ? MsgSysKeyDown : MsgSysKeyUp) : (down ? MsgKeyDown : MsgKeyUp),
+                     code, 0);
         break;
     }
     default:
@@ -218,14 +195,6 @@ void translate(const SDL_Event& e) {
         // touch reaches the program once.
         break;
     }
-}
-
-int takePending(Message* message) {
-    if (pendingCount == 0) return 0;
-    *message = pending[pendingHead];
-    pendingHead = (pendingHead + 1) % PendingSize;
-    pendingCount--;
-    return 1;
 }
 
 void present() {
@@ -297,7 +266,7 @@ void platformUpdateWindow(WindowHandle) {
 }
 
 int platformGetMessage(Message* message) {
-    while (!takePending(message)) {
+    while (!takeQueuedMessage(message)) {
         SDL_Event event;
         if (!SDL_WaitEvent(&event)) return 0;
         translate(event);
@@ -307,8 +276,8 @@ int platformGetMessage(Message* message) {
 
 int platformPeekMessage(Message* message, uint32_t) {
     SDL_Event event;
-    while (pendingCount == 0 && SDL_PollEvent(&event)) translate(event);
-    return takePending(message);
+    while (!peekQueuedMessage(message) && SDL_PollEvent(&event)) translate(event);
+    return takeQueuedMessage(message);
 }
 
 void platformTranslateMessage(const Message*) {}

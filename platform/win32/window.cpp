@@ -2,7 +2,7 @@
 // virtual-key codes are the program's own; only the stylus's points are scaled back to the
 // 240 x 320 screen, and a fast drag is filled in column by column.
 #include "platform/platform.h"
-#include "platform/shared/stroke.h"
+#include "platform/shared/input.h"
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr WindowHandle TheWindow = 1;
 HWND hwnd;
 WindowClass registered;
 int scale = 1;
@@ -20,27 +19,8 @@ int scale = 1;
 HDC pixelsDC;
 uint8_t* pixels;
 
-// Messages made from one system message and not yet taken (a filled-in drag makes several),
-// and the system message being handled, for the default handling.
-constexpr int PendingSize = 16;
-Message pending[PendingSize];
-int pendingHead, pendingCount;
+// The system message being handled, for the default handling.
 MSG current;
-int lastX, lastY; // the stylus's last point, in screen pixels of 240 x 320
-
-void push(uint32_t message, uint32_t wParam, uint32_t lParam) {
-    if (pendingCount == PendingSize) return;
-    pending[(pendingHead + pendingCount++) % PendingSize] =
-        Message{TheWindow, message, wParam, lParam};
-}
-
-int takePending(Message* message) {
-    if (pendingCount == 0) return 0;
-    *message = pending[pendingHead];
-    pendingHead = (pendingHead + 1) % PendingSize;
-    pendingCount--;
-    return 1;
-}
 
 void present(HDC dc, int x, int y, int width, int height) {
     StretchBlt(dc, x * scale, y * scale, width * scale, height * scale, pixelsDC, x, y, width,
@@ -110,27 +90,23 @@ void translate(const MSG& msg) {
         int y = floorDiv(static_cast<short>(HIWORD(msg.lParam)), scale);
         if (msg.message == WM_LBUTTONDOWN) SetCapture(hwnd);
         if (msg.message == WM_LBUTTONUP) ReleaseCapture();
-        if (msg.message == WM_MOUSEMOVE) {
-            uint32_t fill[6];
-            int count = strokeFill(lastX, lastY, x, y, fill);
-            for (int i = 0; i < count; i++) push(MsgStylusMove, 0, fill[i]);
-        }
-        lastX = x;
-        lastY = y;
-        push(msg.message, 0, stylusLParam(x, y));
+        if (msg.message == WM_MOUSEMOVE)
+            queueStylusMove(x, y);
+        else
+            queueStylus(msg.message, x, y);
         return;
     }
     case WM_SYSKEYDOWN:
         // Alt+F4 asks the window to close, as the system's default handling would.
-        if (wParam == VK_F4) return push(MsgClose, 0, 0);
+        if (wParam == VK_F4) return queueMessage(MsgClose, 0, 0);
         [[fallthrough]];
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP:
         if (uint32_t code = positionKey(msg.lParam)) wParam = code;
-        return push(msg.message, wParam, lParam);
+        return queueMessage(msg.message, wParam, lParam);
     default:
-        push(msg.message, wParam, lParam);
+        queueMessage(msg.message, wParam, lParam);
     }
 }
 
@@ -222,7 +198,7 @@ void platformUpdateWindow(WindowHandle) {
 }
 
 int platformGetMessage(Message* message) {
-    while (!takePending(message)) {
+    while (!takeQueuedMessage(message)) {
         BOOL got = GetMessageW(&current, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             *message = Message{TheWindow, MsgQuit, 0, 0};
@@ -234,12 +210,13 @@ int platformGetMessage(Message* message) {
 }
 
 int platformPeekMessage(Message* message, uint32_t remove) {
-    while (pendingCount == 0 && PeekMessageW(&current, nullptr, 0, 0, PM_REMOVE)) {
-        if (current.message == WM_QUIT) return push(MsgQuit, 0, 0), takePending(message);
-        translate(current);
+    while (!peekQueuedMessage(message) && PeekMessageW(&current, nullptr, 0, 0, PM_REMOVE)) {
+        if (current.message == WM_QUIT)
+            queueMessage(MsgQuit, 0, 0);
+        else
+            translate(current);
     }
-    if (!remove) return pendingCount > 0 ? (*message = pending[pendingHead], 1) : 0;
-    return takePending(message);
+    return remove ? takeQueuedMessage(message) : peekQueuedMessage(message);
 }
 
 void platformTranslateMessage(const Message* message) {

@@ -1,0 +1,26 @@
+// input.h -- what every windowing platform does the same way with its input: the program's
+// messages made from one system event, queued until taken, and the stylus in screen pixels.
+#pragma once
+
+#include "platform/platform.h"
+
+// The one window the program makes.
+inline constexpr WindowHandle TheWindow = 1;
+
+// a / b rounded down, for pointer positions left of or above the window.
+int floorDiv(int a, int b);
+
+// Queues a message for the window (room for 64; more are dropped).
+void queueMessage(uint32_t message, uint32_t wParam, uint32_t lParam);
+// Takes the oldest queued message into *message: 1, or 0 when none is queued.
+int takeQueuedMessage(Message* message);
+// Copies the oldest queued message into *message and leaves it queued: 1, or 0 when none.
+int peekQueuedMessage(Message* message);
+
+// The stylus pressed or lifted (MsgStylusDown, MsgStylusUp) at (x, y) of the 240 x 320 screen.
+void queueStylus(uint32_t message, int x, int y);
+// The stylus moved to (x, y). Desktop systems report a quick drag as a few far-apart points
+// where a digitiser reports every column: a move that jumps over string columns is preceded by
+// one move per column crossed, at the first pixel of that column on the line between the two
+// points, so that a fast strum plucks every string.
+void queueStylusMove(int x, int y);
