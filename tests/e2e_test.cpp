@@ -283,7 +283,7 @@ TEST_F(E2eTest, ASlowDragSoundsAllSixStringsThenTheExitSquareEndsIt) {
     start();
     waitForStartUp();
     run("xdotool" + slowStroke() + exitSoon());
-    EXPECT_EQ(exitStatus(), 0);
+    EXPECT_EQ(exitStatus(), 0) << errors();
     expectStrum(recording());
 }
 
@@ -323,7 +323,7 @@ TEST_F(E2eTest, AChordSetWithKeysAndClicksSoundsItsFrets) {
         edit += " mousemove " + screen(x, (7 - frets[s]) * 40 + 20) + " click 1 sleep 0.05";
     }
     run(edit + " keyup a sleep 0.3 keydown a sleep 0.3" + slowStroke() + " keyup a" + exitSoon());
-    EXPECT_EQ(exitStatus(), 0);
+    EXPECT_EQ(exitStatus(), 0) << errors();
     expectStrum(recording(), frets);
 }
 
@@ -333,7 +333,7 @@ TEST_F(E2eTest, AFastDragJumpingTwoColumnsAtATimeSoundsAllSix) {
     std::string drag = "xdotool mousemove " + screen(10, 100) + " mousedown 1";
     for (int x : {90, 170, 235}) drag += " sleep 0.05 mousemove " + screen(x, 100);
     run(drag + " mouseup 1 sleep 0.6 mousemove " + screen(2, 2) + " click 1");
-    EXPECT_EQ(exitStatus(), 0);
+    EXPECT_EQ(exitStatus(), 0) << errors();
     expectStrum(recording());
 }
 
@@ -352,7 +352,7 @@ TEST_F(E2eTest, TheScreenShowsWhatTheScriptedPlatformDraws) {
     run("xdotool keyup a");
     EXPECT_TRUE(waitForFrame(play)) << "the play view again";
     run("xdotool mousemove " + screen(1, 1) + " click 1");
-    EXPECT_EQ(exitStatus(), 0);
+    EXPECT_EQ(exitStatus(), 0) << errors();
 }
 
 TEST_F(E2eTest, EveryPrintableKeyOfAGermanOrFrenchLayoutHoldsAChord) {
@@ -379,7 +379,7 @@ TEST_F(E2eTest, EveryPrintableKeyOfAGermanOrFrenchLayoutHoldsAChord) {
             EXPECT_TRUE(waitForFrame(play)) << layout << " " << key;
         }
         ASSERT_TRUE(sendDeleteWindow(window));
-        EXPECT_EQ(exitStatus(), 0);
+        EXPECT_EQ(exitStatus(), 0) << errors();
     }
 }
 
@@ -387,7 +387,7 @@ TEST_F(E2eTest, TheWindowsCloseRequestEndsItWithZero) {
     start();
     waitForWindow();
     ASSERT_TRUE(sendDeleteWindow(window));
-    EXPECT_EQ(exitStatus(), 0);
+    EXPECT_EQ(exitStatus(), 0) << errors();
 }
 
 TEST_F(E2eTest, AStalledAudioDeviceDoesNotKeepTheProgramFromEnding) {
@@ -401,7 +401,7 @@ TEST_F(E2eTest, AStalledAudioDeviceDoesNotKeepTheProgramFromEnding) {
     start();
     waitForStartUp();
     kill(program, SIGTERM);
-    EXPECT_EQ(exitStatus(), 0);
+    EXPECT_EQ(exitStatus(), 0) << errors();
     std::string said = errors(); // the disk driver's own lines, and none of the program's
     EXPECT_EQ(said.find("Fretstrummer"), std::string::npos) << said;
     close(reader);
