@@ -1,6 +1,8 @@
 // window.cpp -- the window, its pixels and its input on Win32. The message numbers and the
 // virtual-key codes are the program's own; only the stylus's points are scaled back to the
-// 240 x 320 screen, and a fast drag is filled in column by column.
+// 240 x 320 screen, and a fast drag is filled in column by column. On a desktop the window is
+// the picture scaled by the largest whole factor that fits the work area; on a tablet (or a
+// convertible folded into one) it covers the screen with the picture scaled and centred on black.
 #include "platform/platform.h"
 #include "platform/shared/input.h"
 #include "platform/win32/win32_platform.h"
@@ -15,6 +17,10 @@ HWND hwnd;
 WindowClass registered;
 int scale = 1;
 
+// The window's place and size, and where the picture stands in it.
+RECT frame;
+int originX, originY;
+
 // The window's pixels: a top-down 24-bit DIB section, blue green red, 720 bytes a row.
 HDC pixelsDC;
 uint8_t* pixels;
@@ -23,16 +29,53 @@ uint8_t* pixels;
 MSG current;
 
 void present(HDC dc, int x, int y, int width, int height) {
-    StretchBlt(dc, x * scale, y * scale, width * scale, height * scale, pixelsDC, x, y, width,
-               height, SRCCOPY);
+    StretchBlt(dc, originX + x * scale, originY + y * scale, width * scale, height * scale,
+               pixelsDC, x, y, width, height, SRCCOPY);
 }
 
-// Puts the whole picture in the part of the window that needs painting.
+// Puts the whole picture in the part of the window that needs painting, black around it.
 void paint() {
     PAINTSTRUCT area;
     HDC dc = BeginPaint(hwnd, &area);
+    RECT picture{originX, originY, originX + ScreenWidth * scale, originY + ScreenHeight * scale};
+    ExcludeClipRect(dc, picture.left, picture.top, picture.right, picture.bottom);
+    RECT all{0, 0, frame.right - frame.left, frame.bottom - frame.top};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SelectClipRgn(dc, nullptr);
     if (pixels) present(dc, 0, 0, ScreenWidth, ScreenHeight);
     EndPaint(hwnd, &area);
+}
+
+// A tablet, or a convertible in its tablet posture: a touch screen built in and no keyboard
+// in use.
+bool tabletMode() {
+    return GetSystemMetrics(SM_CONVERTIBLESLATEMODE) == 0 &&
+           (GetSystemMetrics(SM_DIGITIZER) & NID_INTEGRATED_TOUCH);
+}
+
+// Sets the window's frame and the picture's scale and place for the screen as it is now: the
+// whole primary monitor on a tablet, else a width x height picture at (x, y), scaled to fit
+// the work area.
+void layout(int x, int y, int width, int height) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    bool tablet = tabletMode() &&
+                  GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT area;
+    if (tablet)
+        area = monitor.rcMonitor;
+    else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
+        area = RECT{0, 0, width, height};
+    scale =
+        std::max(1L, std::min((area.right - area.left) / width, (area.bottom - area.top) / height));
+    if (tablet) {
+        frame = area;
+        originX = static_cast<int>(area.right - area.left - width * scale) / 2;
+        originY = static_cast<int>(area.bottom - area.top - height * scale) / 2;
+    } else {
+        frame = RECT{x, y, x + width * scale, y + height * scale};
+        originX = originY = 0;
+    }
 }
 
 // The virtual-key code of a printable key by where it sits: the US layout's key at that
@@ -86,8 +129,8 @@ void translate(const MSG& msg) {
     case WM_LBUTTONUP:
     case WM_MOUSEMOVE: {
         if (msg.message == WM_MOUSEMOVE && !(msg.wParam & MK_LBUTTON)) return;
-        int x = floorDiv(static_cast<short>(LOWORD(msg.lParam)), scale);
-        int y = floorDiv(static_cast<short>(HIWORD(msg.lParam)), scale);
+        int x = floorDiv(static_cast<short>(LOWORD(msg.lParam)) - originX, scale);
+        int y = floorDiv(static_cast<short>(HIWORD(msg.lParam)) - originY, scale);
         if (msg.message == WM_LBUTTONDOWN) SetCapture(hwnd);
         if (msg.message == WM_LBUTTONUP) ReleaseCapture();
         if (msg.message == WM_MOUSEMOVE)
@@ -121,6 +164,15 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_SETTINGCHANGE:
+        // Folded into a tablet or back: the window takes the screen, or gives it back.
+        if (lParam && lstrcmpW(reinterpret_cast<LPCWSTR>(lParam), L"ConvertibleSlateMode") == 0) {
+            layout(0, 0, ScreenWidth, ScreenHeight);
+            SetWindowPos(window, nullptr, frame.left, frame.top, frame.right - frame.left,
+                         frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -155,12 +207,10 @@ WindowHandle platformCreateWindow(uint32_t exStyle, const char* className, const
     wchar_t wideClass[64], wideTitle[64];
     if (!win32Wide(className, wideClass, 64) || !win32Wide(title, wideTitle, 64))
         return win32Refuse("the title is too long");
-    RECT work;
-    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
-        scale = std::max(
-            1L, std::min((work.right - work.left) / width, (work.bottom - work.top) / height));
-    hwnd = CreateWindowExW(exStyle, wideClass, wideTitle, style, x, y, width * scale,
-                           height * scale, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    layout(x, y, width, height);
+    hwnd = CreateWindowExW(exStyle, wideClass, wideTitle, style, frame.left, frame.top,
+                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return win32Refuse();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -185,8 +235,9 @@ void platformSetWindowLong(WindowHandle, int index, uint32_t value) {
 
 void platformSetWindowPos(WindowHandle, int insertAfter, int x, int y, int width, int height,
                           uint32_t flags) {
-    SetWindowPos(hwnd, insertAfter == -1 ? HWND_TOPMOST : nullptr, x, y, width * scale,
-                 height * scale, flags);
+    layout(x, y, width, height);
+    SetWindowPos(hwnd, insertAfter == -1 ? HWND_TOPMOST : nullptr, frame.left, frame.top,
+                 frame.right - frame.left, frame.bottom - frame.top, flags);
 }
 
 void platformSetForegroundWindow(WindowHandle) {
