@@ -65,13 +65,6 @@ TEST_F(AudioOutputTest, OpensTheFormatAndAlternatesWholeSilentBlocks) {
         EXPECT_EQ(blocks[i].which, i % 2 ? 'B' : 'A') << i;
         EXPECT_EQ(blocks[i].samples, std::vector<int16_t>(512, 0)) << i;
     }
-    std::vector<std::string> calls = scriptedCalls();
-    ASSERT_GE(calls.size(), 5u);
-    EXPECT_EQ(calls[0], "waveOpen 1 1 22050 44100 2 16 0");
-    EXPECT_EQ(calls[1], "wavePrepare A 32");
-    EXPECT_EQ(calls[2], "wavePrepare B 32");
-    EXPECT_EQ(calls[3], "startThread");
-    EXPECT_EQ(calls[4], "raiseThreadPriority");
     for (const Voice& voice : VoicePool) EXPECT_NE(voice.isFree.load(), 0);
 }
 
@@ -129,11 +122,6 @@ TEST_F(AudioOutputTest, CloseStopsTheFeederFreesEveryVoiceAndReleasesTheDevice) 
     EXPECT_EQ(scriptedHeldBlocks(), 0);
     EXPECT_EQ(OutputBlock[0].buffer, nullptr);
     EXPECT_EQ(OutputBlock[1].buffer, nullptr);
-    std::vector<std::string> calls = scriptedCalls();
-    ASSERT_GE(calls.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(calls.end() - 4, calls.end()),
-              (std::vector<std::string>{"waveUnprepare A", "waveUnprepare B", "startThread",
-                                        "waveClose"}));
     // The device played the last blocks out: nothing was left queued when it closed.
     EXPECT_EQ(OutputBlock[0].flags.load() & WaveBlockQueued, 0u);
 }

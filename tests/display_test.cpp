@@ -109,21 +109,12 @@ TEST_F(DisplayTest, TheEditorOpensClosesAndRedrawsOnlyTheTwoCellsATapChanges) {
     const uint8_t fresh[6] = {0, 0, 0, 0, 0, 0};
     EXPECT_FRAME(window(), editorView(fresh), "editor");
     size_t callsBefore = scriptedCalls().size();
-    Frame before = window();
     editTap(210, 100);
     std::vector<std::string> calls = scriptedCalls();
     EXPECT_EQ(std::vector<std::string>(calls.begin() + long(callsBefore), calls.end()),
               (std::vector<std::string>{"show 200,280 40x40", "show 200,80 40x40"}));
-    Frame after = window();
     const uint8_t tapped[6] = {5, 0, 0, 0, 0, 0};
-    EXPECT_FRAME(after, editorView(tapped), "tapped");
-    for (int y = 0; y < 320; y++)
-        for (int x = 0; x < 240; x++) {
-            bool inChangedCell = x >= 200 && (y >= 280 || (y >= 80 && y < 120));
-            bool same = std::memcmp(&before[size_t(720 * y + 3 * x)],
-                                    &after[size_t(720 * y + 3 * x)], 3) == 0;
-            ASSERT_TRUE(same || inChangedCell) << x << "," << y;
-        }
+    EXPECT_FRAME(window(), editorView(tapped), "tapped");
 
     chordKeyUp('A');
     EXPECT_FRAME(window(), playView(), "closed");

@@ -1,23 +1,11 @@
-// The whole program over the scripted platform: start-up, strumming, and every way it ends.
-#include "assets/sample_bank.h"
+// The whole program over the scripted platform: start-up, its calls in order, and every way it
+// ends.
 #include "program_harness.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
-// Short notes, distinct on every string and apart in time, so each can be found in the blocks.
-static const int NoteSamples = 600;
-
-static void writeShortNotes(const MediaFolder& folder) {
-    folder.copyDefaults(".bmp");
-    for (int i = 0; i < 6; i++) {
-        std::vector<int16_t> note(NoteSamples);
-        for (int k = 0; k < NoteSamples; k++) note[k] = int16_t(1000 * (i + 1) + k);
-        folder.write(std::to_string(i + 1) + ".wav", pcm(note));
-    }
-}
 
 static const std::vector<std::string> StartUp = {
     "loadShell absent",
@@ -51,10 +39,10 @@ static std::vector<std::string> wholeRun(const std::vector<std::string>& pumped,
     return calls;
 }
 
-// Every run here finds the short notes and the default pictures in its Media folder.
+// Every run here finds the default Media in its Media folder.
 struct ProgramTest : ::testing::Test {
     MediaFolder folder;
-    void SetUp() override { writeShortNotes(folder); }
+    void SetUp() override { folder.copyDefaults(); }
 };
 
 TEST_F(ProgramTest, StartsUpInOrderAndShutsDownAtTheEndOfTheQueue) {
@@ -111,7 +99,7 @@ TEST_F(ProgramTest, AFailedStartUpSaysWhyAndEndsAtOnce) {
     EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()),
               (std::vector<std::string>{"startThread", "exitProcess -4"}));
 
-    writeShortNotes(folder);
+    folder.copyDefaults(".wav");
     ProgramRun noSurface = runProgram([] { scriptedRefuseSurface(true); });
     EXPECT_EQ(noSurface.exitCode, -5);
     EXPECT_EQ(noSurface.errors,
@@ -160,77 +148,4 @@ TEST_F(ProgramTest, CloseAndDestroyEndTheProgramAfterTheirDispatch) {
             << message;
         EXPECT_TRUE(run.record.blocks.size() <= 3) << "a note was plucked";
     }
-}
-
-// A stroke from left to right, the device playing three blocks at every column.
-static void postStroke(int y) {
-    scriptedPostStylus(MsgStylusDown, 0, y);
-    for (int x = 0; x < 240; x++) {
-        scriptedPostStylus(MsgStylusMove, x, y + x / 3);
-        if (x % 40 == 0) scriptedPostDeviceBlocks(3);
-    }
-    scriptedPostStylus(MsgStylusUp, 239, y);
-    scriptedPostDeviceBlocks(3);
-}
-
-// The blocks hold silence but for these notes, one after another, each whole from a block's
-// start.
-static void expectNotes(const std::vector<ScriptedBlock>& blocks,
-                        const std::vector<Sample>& notes) {
-    std::vector<int16_t> heard;
-    for (const ScriptedBlock& block : blocks)
-        heard.insert(heard.end(), block.samples.begin(), block.samples.end());
-    size_t from = 0;
-    for (size_t n = 0; n < notes.size(); n++) {
-        size_t samples = notes[n].length / 2, onset = from;
-        while (onset < heard.size() && heard[onset] == 0) onset++;
-        ASSERT_LT(onset + samples, heard.size()) << "note " << n << " never sounded";
-        EXPECT_EQ(onset % 512, 0u) << n;
-        EXPECT_EQ(std::vector<int16_t>(heard.begin() + long(onset),
-                                       heard.begin() + long(onset + samples)),
-                  std::vector<int16_t>(notes[n].data, notes[n].data + samples))
-            << "note " << n;
-        from = onset + samples;
-    }
-    EXPECT_EQ(size_t(std::count(heard.begin() + long(from), heard.end(), 0)), heard.size() - from);
-}
-
-TEST_F(ProgramTest, AStrokeAcrossTheScreenSoundsEveryStringOnceInOrder) {
-    ProgramRun run = runProgram([] {
-        scriptedPostPause();
-        postStroke(100);
-        scriptedPostStylus(MsgStylusDown, 1, 1);
-    });
-    ASSERT_EQ(run.exitCode, 0);
-    ASSERT_TRUE(buildSampleBank());
-    std::vector<Sample> open;
-    for (int string = 5; string >= 0; string--) open.push_back(SampleBank[string * FretCount]);
-    expectNotes(run.record.blocks, open);
-    releaseSampleBank();
-}
-
-TEST_F(ProgramTest, AChordSetInTheEditorSoundsWhileItsKeyIsHeld) {
-    const int frets[6] = {1, 2, 3, 4, 5, 7};
-    ProgramRun run = runProgram([&] {
-        scriptedPostPause();
-        scriptedPost(MsgKeyDown, 'A', 0); // no chord yet: the editor
-        for (int s = 0; s < 6; s++) {
-            scriptedPostStylus(MsgStylusDown, (5 - s) * 40 + 20, (7 - frets[s]) * 40 + 20);
-            scriptedPostStylus(MsgStylusUp, (5 - s) * 40 + 20, (7 - frets[s]) * 40 + 20);
-        }
-        scriptedPost(MsgKeyUp, 'A', 0);
-        scriptedPost(MsgKeyDown, 'A', 0);
-        postStroke(150);
-        scriptedPost(MsgKeyUp, 'A', 0);
-        postStroke(150);
-        scriptedPostStylus(MsgStylusDown, 1, 1);
-    });
-    ASSERT_EQ(run.exitCode, 0);
-    ASSERT_TRUE(buildSampleBank());
-    std::vector<Sample> notes;
-    for (int string = 5; string >= 0; string--)
-        notes.push_back(SampleBank[string * FretCount + frets[string]]);
-    for (int string = 5; string >= 0; string--) notes.push_back(SampleBank[string * FretCount]);
-    expectNotes(run.record.blocks, notes);
-    releaseSampleBank();
 }
