@@ -2,7 +2,9 @@
 // FRETSTRUMMER_T0 (milliseconds since the epoch, taken just before exec) the splash and then
 // the first frame (the play view) reached the window: the first two fills of the texture behind
 // it. And for every left-button press the program takes, once sound follows silence, how long
-// from taking the press to the note's first sample reaching the audio driver.
+// from taking the press to the note's first sample reaching the audio driver. With
+// FRETSTRUMMER_PROBE_SAMPLES set, the program's audio device is opened with that many samples
+// a buffer instead of its own, to try another size without building the program again.
 #include <SDL.h>
 
 #include <atomic>
@@ -61,10 +63,18 @@ static int outputRate = 22050;
 
 static void SDLCALL timedCallback(void* user, Uint8* stream, int length) {
     static bool silent = true;
+    static int lastLevel = 0;
     programCallback(user, stream, length);
     const Sint16* samples = reinterpret_cast<const Sint16*>(stream);
     int first = 0, count = length / 2;
     while (first < count && samples[first] == 0) first++;
+    // Sound that breaks off into exact silence, where no note ends (a note fades to nothing):
+    // the program had no block ready.
+    int last = count;
+    while (last > 0 && samples[last - 1] == 0) last--;
+    int before = last > 0 ? std::abs(samples[last - 1]) : lastLevel;
+    if (count - last >= 16 && before > 64) std::fprintf(stderr, "underrun in the callback\n");
+    lastLevel = last == count ? std::abs(samples[count - 1]) : 0;
     double pressed = pressedAt.load();
     if (first < count && silent && pressed > 0) {
         std::fprintf(stderr, "pluck to sound: %.1f ms (pressed at %.1f)\n",
@@ -84,5 +94,7 @@ extern "C" SDL_AudioDeviceID SDL_OpenAudioDevice(const char* name, int capture,
     programCallback = desired->callback;
     outputRate = desired->freq;
     wrapped.callback = timedCallback;
+    if (const char* samples = std::getenv("FRETSTRUMMER_PROBE_SAMPLES"))
+        wrapped.samples = static_cast<Uint16>(std::atoi(samples));
     return open(name, capture, &wrapped, obtained, changes);
 }

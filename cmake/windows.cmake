@@ -41,12 +41,14 @@ foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND icon_dirs ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 add_custom_command(
-  OUTPUT ${FRETSTRUMMER_MEDIA_DIR}/1.wav ${FRETSTRUMMER_ICON}
+  OUTPUT ${FRETSTRUMMER_MEDIA_DIR}/Background.bmp ${FRETSTRUMMER_ICON}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${FRETSTRUMMER_MEDIA_DIR} ${icon_dirs}
   COMMAND ${host_make_media} ${FRETSTRUMMER_MEDIA_DIR} ${CMAKE_BINARY_DIR}/icons
   DEPENDS ${host_make_media}
   COMMENT "Writing the default Media folder")
-add_custom_target(media ALL DEPENDS ${FRETSTRUMMER_MEDIA_DIR}/1.wav ${FRETSTRUMMER_ICON})
+include(cmake/notes.cmake)
+add_custom_target(media ALL
+  DEPENDS ${FRETSTRUMMER_MEDIA_DIR}/Background.bmp ${FRETSTRUMMER_ICON} ${note_files})
 add_dependencies(fretstrummer media)
 
 # The zip: Fretstrummer.exe with its Media folder beside it.

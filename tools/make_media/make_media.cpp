@@ -1,8 +1,8 @@
-// make_media.cpp -- writes the default Media folder: six plucked steel-string notes and the
-// eleven pictures of the screen. Everything is computed, nothing is read, so every build writes
-// the same bytes.
+// make_media.cpp -- writes the eleven pictures of the default Media folder and the icons, and
+// on request six synthesised plucked steel-string notes (the default notes are recordings, in
+// media/). Everything is computed, nothing is read, so every build writes the same bytes.
 //
-// usage: make_media MEDIA_FOLDER [ICON_FOLDER]
+// usage: make_media [--synth-notes] MEDIA_FOLDER [ICON_FOLDER]
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -455,8 +455,10 @@ Picture stringPicture(int string) {
 bool writeIcons(const std::string& folder); // icon.cpp
 
 int main(int argc, char** argv) {
+    bool synthNotes = argc > 1 && std::string(argv[1]) == "--synth-notes";
+    argc -= synthNotes, argv += synthNotes;
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: make_media MEDIA_FOLDER [ICON_FOLDER]\n");
+        std::fprintf(stderr, "usage: make_media [--synth-notes] MEDIA_FOLDER [ICON_FOLDER]\n");
         return 2;
     }
     if (argc == 3 && !writeIcons(argv[2])) {
@@ -472,7 +474,7 @@ int main(int argc, char** argv) {
         {196.00, 6.5, 0.32, 0.35}, {246.94, 6.0, 0.22, 0.3}, {329.63, 6.0, 0.18, 0.25},
     };
     bool ok = true;
-    for (int i = 0; i < 6; i++) {
+    for (int i = 0; synthNotes && i < 6; i++) {
         // 2.75 s: even shortened by seven frets (x 0.66741) the note outlasts the longest fade
         // (40000 samples), so every note the program derives fades right down to its end.
         std::vector<int16_t> note = pluckedNote(strings[i], Rate * 11 / 4, 0x9E3779B9u + 7919u * i);
