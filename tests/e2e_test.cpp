@@ -42,6 +42,18 @@ static Frame scriptedFrame(const std::function<void()>& script) {
     folder.copyDefaults();
     return runProgram(script).record.pixels;
 }
+// The play view, and the editor of a chord not set yet.
+static const Frame& playView() {
+    static const Frame play = scriptedFrame([] {});
+    return play;
+}
+static const Frame& editorView() {
+    static const Frame editor = scriptedFrame([] {
+        scriptedPostPause();
+        scriptedPost(MsgKeyDown, 'A', 0);
+    });
+    return editor;
+}
 
 static std::string run(const std::string& command) {
     std::string output;
@@ -206,8 +218,7 @@ struct E2eTest : ::testing::Test {
     void waitForStartUp() {
         waitForWindow();
         if (HasFatalFailure()) return;
-        static const Frame play = scriptedFrame([] {});
-        ASSERT_TRUE(waitForFrame(play)) << "the play view never showed";
+        ASSERT_TRUE(waitForFrame(playView())) << "the play view never showed";
     }
 
     // Where a point of the 240 x 320 screen is on the display: the middle of its square.
@@ -338,11 +349,7 @@ TEST_F(E2eTest, AFastDragJumpingTwoColumnsAtATimeSoundsAllSix) {
 }
 
 TEST_F(E2eTest, TheScreenShowsWhatTheScriptedPlatformDrawsAndACloseRequestEndsIt) {
-    Frame play = scriptedFrame([] {});
-    Frame editor = scriptedFrame([] {
-        scriptedPostPause();
-        scriptedPost(MsgKeyDown, 'A', 0);
-    });
+    const Frame &play = playView(), &editor = editorView();
     ASSERT_NE(play, editor);
     start();
     waitForStartUp();
@@ -359,10 +366,7 @@ TEST_F(E2eTest, TheScreenShowsWhatTheScriptedPlatformDrawsAndACloseRequestEndsIt
 TEST_F(E2eTest, EveryPrintableKeyOfAGermanOrFrenchLayoutHoldsAChord) {
     // Wine takes its keyboard layout from the display in its own way: not yet driven here.
     if (getenv("FRETSTRUMMER_LAUNCHER")) GTEST_SKIP() << "the SDL platform's layouts only";
-    Frame play = scriptedFrame([] {}), editor = scriptedFrame([] {
-                                           scriptedPostPause();
-                                           scriptedPost(MsgKeyDown, 'A', 0);
-                                       });
+    const Frame &play = playView(), &editor = editorView();
     // Keys with no US counterpart, the ISO key between Shift and Z among them: each opens the
     // editor of its own chord while held. The layout is the display's from the start.
     for (const char* layout : {"de", "fr"}) {

@@ -18,12 +18,7 @@ play() {
 case $check in
 prefix)
   cmake --install "$build" --prefix "$work/prefix" >/dev/null
-  for file in lib/fretstrummer/fretstrummer lib/fretstrummer/Media/1.wav \
-    lib/fretstrummer/Media/Background.bmp share/applications/fretstrummer.desktop \
-    share/metainfo/org.fretstrummer.Fretstrummer.metainfo.xml \
-    share/icons/hicolor/16x16/apps/fretstrummer.png share/icons/hicolor/scalable/apps/fretstrummer.svg; do
-    [ -f "$work/prefix/$file" ] || fail "$file not installed"
-  done
+  # The desktop files and icons are checked in the package's list.
   [ "$(readlink "$work/prefix/bin/fretstrummer")" = ../lib/fretstrummer/fretstrummer ] || fail "bin link"
   play "$work/prefix/bin/fretstrummer"
   ;;

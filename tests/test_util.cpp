@@ -85,16 +85,10 @@ Bytes bmpHeaders(int width, int height) {
 Bytes riffWave(const Bytes& data, int format, int channels, int rate, int bits,
                const Bytes& between) {
     Bytes fmt;
-    auto put16 = [&](int v) {
-        fmt.push_back(uint8_t(v));
-        fmt.push_back(uint8_t(v >> 8));
-    };
-    put16(format);
-    put16(channels);
+    append32(fmt, uint32_t(format | channels << 16));
     append32(fmt, uint32_t(rate));
     append32(fmt, uint32_t(rate * channels * bits / 8));
-    put16(channels * bits / 8);
-    put16(bits);
+    append32(fmt, uint32_t(channels * bits / 8 | bits << 16));
     Bytes body{'W', 'A', 'V', 'E'};
     appendChunk(body, "fmt ", fmt);
     body.insert(body.end(), between.begin(), between.end());

@@ -19,14 +19,12 @@ static std::vector<int16_t> filled(size_t samples, int value) {
 
 TEST_F(VoicePoolTest, AllocatesTheLowestFreeVoiceAndNoneWhenAllSound) {
     std::vector<int16_t> note = filled(8, 1);
-    VoicePool[5].ownerString = 3;
     for (int i = 0; i < VoiceCount; i++) {
         Voice* voice = allocateVoice(note.data(), 16);
         ASSERT_EQ(voice, &VoicePool[i]);
         EXPECT_EQ(voice->position, 0u);
         EXPECT_EQ(voice->length, 16u);
     }
-    EXPECT_EQ(VoicePool[5].ownerString, 3);
     VoicePool[9].position = 6;
     EXPECT_EQ(allocateVoice(nullptr, 99), nullptr);
     EXPECT_EQ(VoicePool[9].data, note.data());

@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 lines() { grep -E '\.(c|cpp|h|py|sh)$' | xargs -r cat | grep -c -v -E '^\s*($|//|#( |$))'; }
 tests=$(git ls-files -co --exclude-standard tests | lines)
 rest=$(git ls-files -co --exclude-standard | grep -v '^tests/' | lines)
-echo "tests: $tests lines, the rest: $rest lines, tests' share: $((100 * tests / (tests + rest)))%"
+awk -v t="$tests" -v r="$rest" 'BEGIN {printf "tests: %d lines, the rest: %d lines, tests'"'"' share: %.1f%%\n", t, r, 100 * t / (t + r)}'
