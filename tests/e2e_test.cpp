@@ -364,13 +364,17 @@ TEST_F(E2eTest, TheScreenShowsWhatTheScriptedPlatformDrawsAndACloseRequestEndsIt
 }
 
 TEST_F(E2eTest, EveryPrintableKeyOfAGermanOrFrenchLayoutHoldsAChord) {
-    // Wine takes its keyboard layout from the display in its own way: not yet driven here.
-    if (getenv("FRETSTRUMMER_LAUNCHER")) GTEST_SKIP() << "the SDL platform's layouts only";
     const Frame &play = playView(), &editor = editorView();
     // Keys with no US counterpart, the ISO key between Shift and Z among them: each opens the
     // editor of its own chord while held. The layout is the display's from the start.
+    // Under Wine a dead key pressed after another key arrives as a key with no code of its
+    // own (0xFC, no scan code) and is released as itself: French is the SDL platform's only.
+    bool wine = getenv("FRETSTRUMMER_LAUNCHER");
     for (const char* layout : {"de", "fr"}) {
+        if (wine && std::string(layout) == "fr") break;
         run(std::string("setxkbmap ") + layout);
+        // Wine reads the display's layout when its server starts.
+        if (wine) run("wineserver -k; wineserver -w");
         start();
         waitForStartUp();
         const char* keys = std::string(layout) == "de"

@@ -139,6 +139,11 @@ void translate(const MSG& msg) {
             queueStylus(msg.message, x, y);
         return;
     }
+    case WM_SYSCOMMAND:
+        // The system's own close (the task bar's, the window manager's under Wine): the
+        // program passes system commands by, so it gets the close the default handling makes.
+        if ((wParam & 0xFFF0) == SC_CLOSE) return queueMessage(MsgClose, 0, 0);
+        return queueMessage(msg.message, wParam, lParam);
     case WM_SYSKEYDOWN:
         // Alt+F4 asks the window to close, as the system's default handling would.
         if (wParam == VK_F4) return queueMessage(MsgClose, 0, 0);
