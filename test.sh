@@ -36,6 +36,7 @@ build build-release -DCMAKE_BUILD_TYPE=Release
 echo "== Release build, Clang"
 build build-clang -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++
 echo "== Windows build (mingw-w64), its end-to-end tests under Wine"
+windows_start=$SECONDS
 build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 # A Wine prefix of the tests' own; Wine's sound goes through ALSA (the tests' file plugin).
 export WINEPREFIX=$PWD/build-windows/wine WINEDEBUG=-all WINEDLLOVERRIDES=winepulse.drv=d
@@ -45,6 +46,7 @@ FRETSTRUMMER_LAUNCHER=wine FRETSTRUMMER_PROGRAM=$PWD/build-windows/Fretstrummer.
   build/tests/e2e_tests --gtest_brief=1
 wineserver -k || true
 unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+echo "Windows stage: $((SECONDS - windows_start)) s"
 echo "== Fuzzing the sample files and the bitmaps, 20 s each"
 cmake -S . -B build-fuzz -G Ninja -Wno-dev -DFRETSTRUMMER_WERROR=ON -DFRETSTRUMMER_FUZZ=ON \
   -DFRETSTRUMMER_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
