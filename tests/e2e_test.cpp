@@ -4,6 +4,8 @@
 #include "assets/media.h"
 #include "assets/sample_bank.h"
 #include "platform/scripted/scripted.h"
+#include "platform/shared/input.h"
+#include "platform/shared/keypad.h"
 #include "program_harness.h"
 #include "test_util.h"
 
@@ -31,8 +33,9 @@ using namespace std::chrono_literals;
 static const fs::path Program =
     getenv("FRETSTRUMMER_PROGRAM") ? getenv("FRETSTRUMMER_PROGRAM") : FRETSTRUMMER_EXE;
 
-bool sendDeleteWindow(unsigned long window);                       // x11.cpp
-std::vector<uint8_t> windowFrame(unsigned long window, int scale); // x11.cpp
+bool sendDeleteWindow(unsigned long window); // x11.cpp
+std::vector<uint8_t> windowFrame(unsigned long window, int scale, int left, int top, int width,
+                                 int height); // x11.cpp
 
 using Frame = std::vector<uint8_t>; // 240 x 320, blue green red, top row first
 
@@ -79,7 +82,7 @@ static bool within(std::chrono::milliseconds limit, const std::function<bool()>&
 struct E2eTest : ::testing::Test {
     pid_t xvfb = 0, program = 0, pulse = 0, recorder = 0;
     fs::path work;
-    int scale = 1;
+    int scale = 1, windowWidth = 240;
     unsigned long window = 0;
 
     void SetUp() override {
@@ -111,7 +114,7 @@ struct E2eTest : ::testing::Test {
 
     // Starts the program with SDL's disk audio driver recording into work/sound.raw.
     void start(const fs::path& executable = Program, const char* driver = "disk",
-               bool display = true) {
+               bool display = true, const char* option = nullptr) {
         program = fork();
         if (program == 0) {
             if (!display) unsetenv("DISPLAY");
@@ -130,7 +133,7 @@ struct E2eTest : ::testing::Test {
                 setenv("HOME", work.c_str(), 1);
                 execlp(launcher, launcher, executable.c_str(), nullptr);
             }
-            execl(executable.c_str(), executable.c_str(), nullptr);
+            execl(executable.c_str(), executable.c_str(), option, nullptr);
             _exit(127);
         }
     }
@@ -203,13 +206,15 @@ struct E2eTest : ::testing::Test {
         size_t at = geometry.find("Geometry: ");
         ASSERT_NE(at, std::string::npos);
         std::sscanf(geometry.c_str() + at, "Geometry: %dx%d", &width, &height);
-        scale = width / 240;
+        scale = height / 320;
         ASSERT_GE(scale, 1);
-        EXPECT_EQ(width, 240 * scale);
+        EXPECT_EQ(width, windowWidth * scale);
         EXPECT_EQ(height, 320 * scale);
     }
 
-    Frame capture() const { return windowFrame(window, scale); }
+    // The 240 x 320 screen; the on-screen keys beside it.
+    Frame capture() const { return windowFrame(window, scale, 0, 0, 240, 320); }
+    Frame capturePad() const { return windowFrame(window, scale, 240, 0, 120, 320); }
     bool waitForFrame(const Frame& expected) const {
         return within(10s, [&] { return capture() == expected; });
     }
@@ -359,6 +364,34 @@ TEST_F(E2eTest, TheScreenShowsWhatTheScriptedPlatformDrawsAndACloseRequestEndsIt
     run("xdotool keyup a");
     EXPECT_TRUE(waitForFrame(play)) << "the play view again";
     // The window manager's close request ends it with 0.
+    ASSERT_TRUE(sendDeleteWindow(window));
+    EXPECT_EQ(exitStatus(), 0) << errors();
+}
+
+TEST_F(E2eTest, WithKeypadTheKeysStandBesideTheStringsAndAClickOnOneOpensTheEditor) {
+    if (getenv("FRETSTRUMMER_LAUNCHER")) GTEST_SKIP() << "the SDL platform's key pad only";
+    // The display is landscape: the pad stands to the right. Its look, and with key 1 pressed.
+    keypadShow(true, true);
+    Frame pad(120 * 320 * 3), padDown(pad.size());
+    drawKeypad(pad.data());
+    keypadPointerDown(0, 270, 40);
+    drawKeypad(padDown.data());
+    keypadPointerUp(0, 270, 40);
+    for (Message message; takeQueuedMessage(&message);) {
+    }
+    ASSERT_NE(pad, padDown);
+    windowWidth = 360;
+    start(Program, "disk", true, "--keypad");
+    waitForStartUp();
+    EXPECT_TRUE(within(10s, [&] { return capturePad() == pad; })) << "the pad";
+    for (int click = 0; click < 2; click++) {
+        run("xdotool mousemove " + screen(270, 40) + " mousedown 1");
+        EXPECT_TRUE(waitForFrame(editorView())) << "the editor, click " << click;
+        EXPECT_TRUE(capturePad() == padDown) << "key 1 pressed, click " << click;
+        run("xdotool mouseup 1");
+        EXPECT_TRUE(waitForFrame(playView())) << "the play view, click " << click;
+        EXPECT_TRUE(capturePad() == pad) << "key 1 up, click " << click;
+    }
     ASSERT_TRUE(sendDeleteWindow(window));
     EXPECT_EQ(exitStatus(), 0) << errors();
 }

@@ -21,20 +21,21 @@ bool sendDeleteWindow(unsigned long window) {
     return sent != 0;
 }
 
-// The window's 240 x 320 picture, blue green red, one pixel of every scale x scale square;
-// empty when the server cannot give it.
-std::vector<uint8_t> windowFrame(unsigned long window, int scale) {
+// The part of the window at (left, top) of width x height screen pixels, blue green red, one
+// pixel of every scale x scale square; empty when the server cannot give it.
+std::vector<uint8_t> windowFrame(unsigned long window, int scale, int left, int top, int width,
+                                 int height) {
     std::vector<uint8_t> frame;
     Display* display = XOpenDisplay(nullptr);
     if (!display) return frame;
-    XImage* image = XGetImage(display, window, 0, 0, unsigned(240 * scale), unsigned(320 * scale),
-                              AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display, window, left * scale, top * scale, unsigned(width * scale),
+                              unsigned(height * scale), AllPlanes, ZPixmap);
     if (image) {
         auto channel = [](unsigned long pixel, unsigned long mask) {
             return uint8_t((pixel & mask) >> __builtin_ctzl(mask));
         };
-        for (int y = 0; y < 320; y++)
-            for (int x = 0; x < 240; x++) {
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width; x++) {
                 unsigned long pixel = XGetPixel(image, x * scale, y * scale);
                 frame.push_back(channel(pixel, image->blue_mask));
                 frame.push_back(channel(pixel, image->green_mask));

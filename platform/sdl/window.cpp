@@ -2,10 +2,12 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/shared/input.h"
+#include "platform/shared/keypad.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -15,6 +17,15 @@ SDL_Texture* texture;
 WindowClass registered;
 int scale = 1;
 uint8_t pixels[ScreenHeight * ScreenStride];
+
+// The on-screen chord keys: asked for (1), refused (0) or left to the display (-1); their
+// texture and pixels when shown.
+int keypadOption = -1;
+SDL_Texture* padTexture;
+uint8_t padPixels[ScreenHeight * ScreenStride];
+// The fingers down, by SDL's id: pointer i + 1 is fingers[i].
+SDL_FingerID fingers[KeypadPointers - 1];
+bool fingerDown[KeypadPointers - 1];
 
 // The virtual-key code of a printable key by where it sits: the US layout's letter, digit or
 // punctuation at that place, so that every such key holds a chord whatever the layout prints
@@ -135,6 +146,45 @@ uint32_t virtualKey(SDL_Keycode key) {
     }
 }
 
+void present();
+
+void showKeypad() {
+    if (!padTexture) return;
+    drawKeypad(padPixels);
+    SDL_UpdateTexture(padTexture, nullptr, padPixels, keypadWidth() * 3);
+    present();
+}
+
+// The pointer of a finger: its slot, taken when it lands; 0 when all are taken.
+int fingerPointer(SDL_FingerID id, bool landing) {
+    for (int i = 0; i < KeypadPointers - 1; i++)
+        if (fingerDown[i] && fingers[i] == id) return i + 1;
+    if (!landing) return 0;
+    for (int i = 0; i < KeypadPointers - 1; i++)
+        if (!fingerDown[i]) {
+            fingerDown[i] = true;
+            fingers[i] = id;
+            return i + 1;
+        }
+    return 0;
+}
+
+// A finger, in screen pixels of the window, passed on to the pad's pointer rules.
+void translateFinger(const SDL_TouchFingerEvent& finger, uint32_t type) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(SDL_GetWindowFromID(finger.windowID), &width, &height);
+    if (width == 0) SDL_GetWindowSize(sdlWindow, &width, &height);
+    int x = floorDiv(static_cast<int>(finger.x * width), scale);
+    int y = floorDiv(static_cast<int>(finger.y * height), scale);
+    int pointer = fingerPointer(finger.fingerId, type == SDL_FINGERDOWN);
+    if (pointer == 0) return;
+    bool changed = type == SDL_FINGERDOWN ? keypadPointerDown(pointer, x, y)
+                   : type == SDL_FINGERUP ? keypadPointerUp(pointer, x, y)
+                                          : keypadPointerMove(pointer, x, y);
+    if (type == SDL_FINGERUP) fingerDown[pointer - 1] = false;
+    if (changed) showKeypad();
+}
+
 void translate(const SDL_Event& e) {
     switch (e.type) {
     case SDL_QUIT:
@@ -164,13 +214,31 @@ void translate(const SDL_Event& e) {
     case SDL_USEREVENT:
         sdlRetryAudioDevice();
         break;
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP:
+        translateFinger(e.tfinger, e.type);
+        break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-        if (e.button.button != SDL_BUTTON_LEFT) break;
+        if (e.button.button != SDL_BUTTON_LEFT || e.button.which == SDL_TOUCH_MOUSEID) break;
+        if (keypadShown()) {
+            int x = floorDiv(e.button.x, scale), y = floorDiv(e.button.y, scale);
+            if (e.type == SDL_MOUSEBUTTONDOWN ? keypadPointerDown(0, x, y)
+                                              : keypadPointerUp(0, x, y))
+                showKeypad();
+            break;
+        }
         queueStylus(e.type == SDL_MOUSEBUTTONDOWN ? MsgStylusDown : MsgStylusUp,
                     floorDiv(e.button.x, scale), floorDiv(e.button.y, scale));
         break;
     case SDL_MOUSEMOTION:
+        if (e.motion.which == SDL_TOUCH_MOUSEID) break;
+        if (keypadShown()) {
+            if (keypadPointerMove(0, floorDiv(e.motion.x, scale), floorDiv(e.motion.y, scale)))
+                showKeypad();
+            break;
+        }
         // Moving with no button held is not a stylus event.
         if (e.motion.state & SDL_BUTTON_LMASK)
             queueStylusMove(floorDiv(e.motion.x, scale), floorDiv(e.motion.y, scale));
@@ -191,8 +259,6 @@ void translate(const SDL_Event& e) {
         break;
     }
     default:
-        // Touches arrive as SDL's mouse events as well; their finger events are left alone so a
-        // touch reaches the program once.
         break;
     }
 }
@@ -200,7 +266,15 @@ void translate(const SDL_Event& e) {
 void present() {
     if (!renderer) return;
     SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    if (keypadShown()) {
+        SDL_Rect screen{0, 0, ScreenWidth * scale, ScreenHeight * scale};
+        SDL_Rect pad{keypadLeft() * scale, keypadTop() * scale, keypadWidth() * scale,
+                     keypadHeight() * scale};
+        SDL_RenderCopy(renderer, texture, nullptr, &screen);
+        if (padTexture) SDL_RenderCopy(renderer, padTexture, nullptr, &pad);
+    } else {
+        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    }
     SDL_RenderPresent(renderer);
 }
 
@@ -213,6 +287,9 @@ uint32_t platformRegisterClass(const WindowClass* windowClass) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // The window's own framebuffer, not an OpenGL context behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Fingers come as finger events only, so that each reaches the program once and several
+    // can be down at a time.
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     // Video only: a joystick or sensor subsystem would turn the blocking wait into a poll, and
     // audio is brought up by the wave output alone.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return sdlRefuse();
@@ -232,11 +309,16 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint
         return sdlRefuse("no display to show it on (DISPLAY and WAYLAND_DISPLAY name none "
                          "that answers)");
     }
-    SDL_Rect usable;
-    if (SDL_GetDisplayUsableBounds(0, &usable) == 0)
-        scale = std::max(1, std::min(usable.w / width, usable.h / height));
+    SDL_Rect usable{0, 0, width, height};
+    bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0;
+    // The pad goes below the strings on a portrait display, beside them on a landscape one.
+    keypadShow(keypadOption == 1 || (keypadOption == -1 && SDL_GetNumTouchDevices() > 0),
+               usable.w > usable.h);
+    int fullWidth = keypadLeft() + keypadWidth(), fullHeight = keypadTop() + keypadHeight();
+    if (!keypadShown()) fullWidth = width, fullHeight = height;
+    if (known) scale = std::max(1, std::min(usable.w / fullWidth, usable.h / fullHeight));
     sdlWindow =
-        SDL_CreateWindow(title, x, y, width * scale, height * scale,
+        SDL_CreateWindow(title, x, y, fullWidth * scale, fullHeight * scale,
                          SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_HIDDEN);
     if (!sdlWindow) return sdlRefuse();
     // The software renderer: ready at once where an accelerated one first compiles its shaders
@@ -248,7 +330,22 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint
         texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
                                     ScreenWidth, ScreenHeight);
     if (!texture) sdlRefuse(); // the window stands, but has no pixels to draw into
+    if (texture && keypadShown()) {
+        padTexture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
+                                       keypadWidth(), keypadHeight());
+        if (padTexture) {
+            drawKeypad(padPixels);
+            SDL_UpdateTexture(padTexture, nullptr, padPixels, keypadWidth() * 3);
+        }
+    }
     return TheWindow;
+}
+
+void sdlSetOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--keypad") == 0) keypadOption = 1;
+        if (std::strcmp(argv[i], "--no-keypad") == 0) keypadOption = 0;
+    }
 }
 
 void platformSetWindowLong(WindowHandle, int, uint32_t) {}

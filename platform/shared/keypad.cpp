@@ -1,0 +1,177 @@
+// keypad.cpp -- the on-screen chord keys, their look, and which pointer does what.
+#include "platform/shared/keypad.h"
+
+#include "platform/platform.h"
+#include "platform/shared/input.h"
+
+#include <cstring>
+
+namespace {
+
+bool shown, beside;
+int pressedBy[KeypadKeys]; // how many pointers hold each key
+
+// What each pointer is doing: nothing, being the stylus, holding a key, or being ignored until
+// it lifts.
+constexpr int Idle = -1, Stylus = -2, Ignored = -3;
+int role[KeypadPointers] = {Idle, Idle, Idle, Idle, Idle, Idle, Idle, Idle, Idle, Idle, Idle};
+int stylusPointer = -1;
+
+int keyWidth() {
+    return 60;
+}
+int keyHeight() {
+    return beside ? 80 : 60;
+}
+int columns() {
+    return beside ? 2 : 4;
+}
+
+bool onInstrument(int x, int y) {
+    return !shown || (x >= 0 && y >= 0 && x < ScreenWidth && y < ScreenHeight);
+}
+
+bool press(int key) {
+    if (pressedBy[key]++ > 0) return false;
+    queueMessage(MsgKeyDown, keypadCode(key), 0);
+    return true;
+}
+
+bool release(int key) {
+    if (pressedBy[key] == 0 || --pressedBy[key] > 0) return false;
+    queueMessage(MsgKeyUp, keypadCode(key), 0);
+    return true;
+}
+
+// The colours of the instrument's fingerboard: rosewood, its dark grain, and ivory inlays.
+struct Colour {
+    uint8_t b, g, r;
+};
+constexpr Colour Gap{16, 23, 40}, Face{30, 44, 74}, FaceDown{56, 84, 132}, Light{50, 72, 110},
+    Dark{11, 16, 28}, Ivory{196, 226, 236}, Amber{120, 200, 250};
+
+// The label of each key, as the darkening the default font's dark text makes over white: 255
+// where there is no ink. Drawn once, centred in a key's cell.
+uint8_t labels[KeypadKeys][80][60];
+
+void drawLabels() {
+    static bool drawn = false;
+    if (drawn) return;
+    drawn = true;
+    static uint8_t page[ScreenHeight * ScreenStride];
+    for (int key = 0; key < KeypadKeys; key++) {
+        std::memset(page, 255, sizeof page);
+        char text[2] = {static_cast<char>(keypadCode(key)), 0};
+        platformDrawText(page, text, TextCenter | TextVerticalCenter);
+        for (int y = 0; y < 80; y++)
+            for (int x = 0; x < 60; x++)
+                labels[key][y][x] = page[(ScreenHeight / 2 - 40 + y) * ScreenStride +
+                                         (ScreenWidth / 2 - 30 + x) * 3];
+    }
+}
+
+void put(uint8_t* pixel, Colour c, uint8_t ink) {
+    pixel[0] = static_cast<uint8_t>(c.b * ink / 255);
+    pixel[1] = static_cast<uint8_t>(c.g * ink / 255);
+    pixel[2] = static_cast<uint8_t>(c.r * ink / 255);
+}
+
+} // namespace
+
+void keypadShow(bool show, bool side) {
+    shown = show;
+    beside = side;
+}
+
+bool keypadShown() {
+    return shown;
+}
+
+int keypadWidth() {
+    return shown ? (beside ? 2 * keyWidth() : ScreenWidth) : 0;
+}
+
+int keypadHeight() {
+    return shown ? (beside ? ScreenHeight : 2 * keyHeight()) : 0;
+}
+
+int keypadLeft() {
+    return beside ? ScreenWidth : 0;
+}
+
+int keypadTop() {
+    return beside ? 0 : ScreenHeight;
+}
+
+int keypadKeyAt(int x, int y) {
+    x -= keypadLeft();
+    y -= keypadTop();
+    if (!shown || x < 0 || y < 0 || x >= keypadWidth() || y >= keypadHeight()) return -1;
+    return y / keyHeight() * columns() + x / keyWidth();
+}
+
+uint32_t keypadCode(int key) {
+    return static_cast<uint32_t>('1' + key);
+}
+
+void drawKeypad(uint8_t* pixels) {
+    drawLabels();
+    int width = keypadWidth(), w = keyWidth(), h = keyHeight();
+    for (int key = 0; key < KeypadKeys; key++) {
+        bool down = pressedBy[key] > 0;
+        int left = key % columns() * w, top = key / columns() * h;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                // A tile 3 pixels in from its cell, bevelled 2 pixels (sunk when pressed),
+                // with a round inlay holding the label.
+                Colour c = Gap;
+                if (x >= 3 && y >= 3 && x < w - 3 && y < h - 3) {
+                    bool lit = x < 5 || y < 5, shade = x >= w - 5 || y >= h - 5;
+                    c = down ? FaceDown : Face;
+                    if (lit || shade) c = lit != down ? Light : Dark;
+                    int dx = 2 * x - (w - 1), dy = 2 * y - (h - 1);
+                    if (dx * dx + dy * dy <= 34 * 34) c = down ? Amber : Ivory;
+                }
+                uint8_t ink = labels[key][40 - h / 2 + y][x];
+                put(pixels + ((top + y) * width + left + x) * 3, c, ink);
+            }
+    }
+}
+
+bool keypadPointerDown(int pointer, int x, int y) {
+    if (pointer < 0 || pointer >= KeypadPointers || role[pointer] != Idle) return false;
+    if (onInstrument(x, y)) {
+        if (stylusPointer >= 0) {
+            role[pointer] = Ignored; // the stylus is down already
+            return false;
+        }
+        role[pointer] = Stylus;
+        stylusPointer = pointer;
+        queueStylus(MsgStylusDown, x, y);
+        return false;
+    }
+    int key = keypadKeyAt(x, y);
+    role[pointer] = key >= 0 ? key : Ignored;
+    return key >= 0 && press(key);
+}
+
+bool keypadPointerMove(int pointer, int x, int y) {
+    if (pointer < 0 || pointer >= KeypadPointers) return false;
+    int was = role[pointer];
+    if (was == Stylus) queueStylusMove(x, y);
+    if (was < 0 || keypadKeyAt(x, y) == was) return false;
+    // Slid off its key: the key is lifted, and the pointer does nothing more until it lifts.
+    role[pointer] = Ignored;
+    return release(was);
+}
+
+bool keypadPointerUp(int pointer, int x, int y) {
+    if (pointer < 0 || pointer >= KeypadPointers) return false;
+    int was = role[pointer];
+    role[pointer] = Idle;
+    if (was == Stylus) {
+        stylusPointer = -1;
+        queueStylus(MsgStylusUp, x, y);
+    }
+    return was >= 0 && release(was);
+}

@@ -1,0 +1,33 @@
+// keypad.h -- the on-screen chord keys of a touch screen, outside the 240 x 320 screen: eight
+// big keys standing for the codes of 1 to 8, below the strings in portrait, beside them in
+// landscape. A key pressed is a key-down message of its code, lifted a key-up, exactly as a
+// hardware key. Pointers (the mouse, fingers) are routed here: the first on the instrument is the
+// stylus, others there are ignored while it is down, each on the pad presses its own key.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int KeypadKeys = 8;
+
+// Shows the pad below the screen (beside = false) or to its right (beside = true), or hides it.
+void keypadShow(bool shown, bool beside);
+bool keypadShown();
+// The pad's size in screen pixels (0 x 0 when hidden), and where it stands beside the screen.
+int keypadWidth();
+int keypadHeight();
+int keypadLeft(); // 0 below the screen, 240 beside it
+int keypadTop();  // 320 below the screen, 0 beside it
+// The key at (x, y) of the window in screen pixels, or -1.
+int keypadKeyAt(int x, int y);
+// The virtual-key code a key stands for.
+uint32_t keypadCode(int key);
+// Draws the pad, its pressed keys pressed, into pixels of keypadWidth() x keypadHeight(),
+// blue green red, top row first.
+void drawKeypad(uint8_t* pixels);
+
+// A pointer (0 the mouse, 1 to 10 fingers) pressed, moved or lifted at (x, y) of the window in
+// screen pixels: the program's messages are queued. True when the pad's look changed.
+inline constexpr int KeypadPointers = 11;
+bool keypadPointerDown(int pointer, int x, int y);
+bool keypadPointerMove(int pointer, int x, int y);
+bool keypadPointerUp(int pointer, int x, int y);
