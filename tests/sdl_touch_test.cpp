@@ -90,8 +90,8 @@ struct SdlTouchTest : ::testing::Test {
 
 TEST_F(SdlTouchTest, OneFingerHoldsAPadKeysChordWhileAnotherStrums) {
     const uint8_t frets[6] = {3, 2, 0, 0, 1, 7};
-    std::memcpy(ChordTable['1'].frets, frets, 6);
-    ChordTable['1'].assigned = 1;
+    std::memcpy(ChordTable[uint8_t('1')].frets, frets, 6);
+    ChordTable[uint8_t('1')].assigned = 1;
 
     push(SDL_FINGERDOWN, 11, 270, 40); // key 1
     pump();
@@ -117,14 +117,14 @@ TEST_F(SdlTouchTest, OneFingerHoldsAPadKeysChordWhileAnotherStrums) {
 TEST_F(SdlTouchTest, APadKeyWithNoChordOpensTheEditorAndATapSetsAFret) {
     push(SDL_FINGERDOWN, 21, 330, 120); // key 4
     pump();
-    ASSERT_EQ(EditedChord, &ChordTable['4']);
+    ASSERT_EQ(EditedChord, &ChordTable[uint8_t('4')]);
     push(SDL_FINGERDOWN, 22, 220, 180); // string 0, fret 3
     push(SDL_FINGERUP, 22, 220, 180);
     push(SDL_FINGERUP, 21, 330, 120);
     pump();
     EXPECT_EQ(EditedChord, nullptr);
-    EXPECT_EQ(ChordTable['4'].assigned, 1);
-    EXPECT_EQ(ChordTable['4'].frets[0], 3);
+    EXPECT_EQ(ChordTable[uint8_t('4')].assigned, 1);
+    EXPECT_EQ(ChordTable[uint8_t('4')].frets[0], 3);
 
     // A finger sliding off its key lifts it; the mouse presses keys as a finger does, and a
     // key two pointers hold goes up when the last lets go.
