@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -48,14 +47,6 @@ static double rms(const std::vector<int16_t>& s, size_t from, size_t count) {
     for (size_t i = from; i < from + count; i++) sum += double(s[i]) * s[i];
     return std::sqrt(sum / count);
 }
-
-// A fresh folder, gone with the test.
-struct Scratch {
-    fs::path path = fs::temp_directory_path() /
-                    ("fretstrummer-media-" + std::to_string(std::random_device{}()));
-    Scratch() { fs::create_directories(path); }
-    ~Scratch() { fs::remove_all(path); }
-};
 
 static void makeMedia(const fs::path& folder, const char* options = "") {
     std::string command =
@@ -103,9 +94,9 @@ TEST(DefaultMedia, NotesAreRecordedPluckedStringsInStandardTuningCopiedAsTheyAre
 }
 
 TEST(DefaultMedia, TheSynthesisedNotesArePluckedStringsInStandardTuningToo) {
-    Scratch synth;
-    makeMedia(synth.path, "--synth-notes");
-    expectNotes(synth.path);
+    MediaFolder synth;
+    makeMedia(synth.media, "--synth-notes");
+    expectNotes(synth.media);
 }
 
 TEST(DefaultMedia, BitmapsHaveExactlyTheHeadersAndSizesOfTheTable) {
@@ -136,10 +127,10 @@ TEST(DefaultMedia, BitmapsHaveExactlyTheHeadersAndSizesOfTheTable) {
 }
 
 TEST(DefaultMedia, IsWrittenTheSameEveryTime) {
-    Scratch again;
-    makeMedia(again.path);
+    MediaFolder again;
+    makeMedia(again.media);
     int pictures = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(again.path)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(again.media)) {
         EXPECT_EQ(readBytes(entry.path()), readBytes(DefaultMedia / entry.path().filename()))
             << entry.path();
         pictures++;

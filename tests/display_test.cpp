@@ -97,14 +97,10 @@ struct DisplayTest : ::testing::Test {
     }
 };
 
-TEST_F(DisplayTest, TheFirstFrameIsThePlayView) {
+TEST_F(DisplayTest, ThePlayViewThenTheEditorWhichRedrawsOnlyTheTwoCellsATapChanges) {
     startDisplay();
     // The strings drawn last: their lines cross the reset button.
     EXPECT_FRAME(window(), playView(), "play");
-}
-
-TEST_F(DisplayTest, TheEditorOpensClosesAndRedrawsOnlyTheTwoCellsATapChanges) {
-    startDisplay();
     chordKeyDown('A');
     const uint8_t fresh[6] = {0, 0, 0, 0, 0, 0};
     EXPECT_FRAME(window(), editorView(fresh), "editor");

@@ -4,7 +4,6 @@
 #include "assets/media.h"
 #include "assets/sample_bank.h"
 #include "platform/scripted/scripted.h"
-#include "platform/shared/input.h"
 #include "platform/shared/keypad.h"
 #include "program_harness.h"
 #include "test_util.h"
@@ -377,8 +376,6 @@ TEST_F(E2eTest, WithKeypadTheKeysStandBesideTheStringsAndAClickOnOneOpensTheEdit
     keypadPointerDown(0, 270, 40);
     drawKeypad(padDown.data());
     keypadPointerUp(0, 270, 40);
-    for (Message message; takeQueuedMessage(&message);) {
-    }
     ASSERT_NE(pad, padDown);
     windowWidth = 360;
     start(Program, "disk", true, "--keypad");

@@ -116,13 +116,6 @@ TEST_F(InputTest, APluckCutsOnlyItsOwnStringsPreviousNote) {
     EXPECT_EQ(VoicePool[0].ownerString, 3);
 }
 
-TEST_F(InputTest, InTheEditorPointsEditAndNeverPluckNorExit) {
-    EditedChord = &ChordTable[uint8_t('C')];
-    EXPECT_EQ(stylusPoint(2, 3), 1);
-    EXPECT_EQ(ChordTable[uint8_t('C')].frets[5], 7);
-    EXPECT_EQ(plucked(), std::vector<int>{});
-}
-
 TEST_F(InputTest, KeysReachTheChordsOncePerPressWithoutTheSystemsKeys) {
     ChordSlot& a = ChordTable[uint8_t('A')];
     a.assigned = 1;

@@ -88,7 +88,7 @@ struct SdlTouchTest : ::testing::Test {
     }
 };
 
-TEST_F(SdlTouchTest, OneFingerHoldsAPadKeysChordWhileAnotherStrums) {
+TEST_F(SdlTouchTest, OneFingerHoldsAPadKeyWhileAnotherStrumsOrSetsAChord) {
     const uint8_t frets[6] = {3, 2, 0, 0, 1, 7};
     std::memcpy(ChordTable[uint8_t('1')].frets, frets, 6);
     ChordTable[uint8_t('1')].assigned = 1;
@@ -112,19 +112,20 @@ TEST_F(SdlTouchTest, OneFingerHoldsAPadKeysChordWhileAnotherStrums) {
     pump();
     for (int s = 0; s < 6; s++) EXPECT_EQ(Strings[s].fret, 0) << s;
     EXPECT_EQ(seen, (std::vector<std::string>{"down 1", "stylus", "up 1"}));
-}
 
-TEST_F(SdlTouchTest, APadKeyWithNoChordOpensTheEditorAndATapSetsAFret) {
+    // A pad key with no chord opens the editor, and a tap there sets a fret.
     push(SDL_FINGERDOWN, 21, 330, 120); // key 4
     pump();
     ASSERT_EQ(EditedChord, &ChordTable[uint8_t('4')]);
-    push(SDL_FINGERDOWN, 22, 220, 180); // string 0, fret 3
-    push(SDL_FINGERUP, 22, 220, 180);
+    // The exit square's place: in the editor, string 5 at fret 7, and no exit.
+    push(SDL_FINGERDOWN, 22, 2, 3);
+    push(SDL_FINGERUP, 22, 2, 3);
     push(SDL_FINGERUP, 21, 330, 120);
     pump();
     EXPECT_EQ(EditedChord, nullptr);
     EXPECT_EQ(ChordTable[uint8_t('4')].assigned, 1);
-    EXPECT_EQ(ChordTable[uint8_t('4')].frets[0], 3);
+    EXPECT_EQ(ChordTable[uint8_t('4')].frets[5], 7);
+    EXPECT_EQ(sounding().size(), 6u); // the strum's notes, and nothing the taps plucked
 
     // A finger sliding off its key lifts it; the mouse presses keys as a finger does, and a
     // key two pointers hold goes up when the last lets go.
