@@ -6,6 +6,7 @@ add_library(fretstrummer_platform_win32 STATIC
   platform/win32/window.cpp
   platform/win32/text.cpp
   platform/shared/input.cpp
+  platform/shared/keypad.cpp
 )
 target_include_directories(fretstrummer_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(fretstrummer_platform_win32 PUBLIC winmm gdi32 user32

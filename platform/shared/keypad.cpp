@@ -4,8 +4,6 @@
 #include "platform/platform.h"
 #include "platform/shared/input.h"
 
-#include <cstring>
-
 namespace {
 
 bool shown, beside;
@@ -50,30 +48,31 @@ struct Colour {
 constexpr Colour Gap{16, 23, 40}, Face{30, 44, 74}, FaceDown{56, 84, 132}, Light{50, 72, 110},
     Dark{11, 16, 28}, Ivory{196, 226, 236}, Amber{120, 200, 250};
 
-// The label of each key, as the darkening the default font's dark text makes over white: 255
-// where there is no ink. Drawn once, centred in a key's cell.
-uint8_t labels[KeypadKeys][80][60];
+// The digits on the keys, 5 x 7 pixels each (a row a string, '#' for ink), drawn three times
+// their size: the same pixels on every platform, whatever its fonts.
+constexpr char Digits[KeypadKeys][7][6] = {
+    {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."},
+    {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"},
+    {"####.", "....#", "....#", ".###.", "....#", "....#", "####."},
+    {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."},
+    {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."},
+    {"..##.", ".#...", "#....", "####.", "#...#", "#...#", ".###."},
+    {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."},
+    {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."},
+};
+constexpr int DigitScale = 3;
 
-void drawLabels() {
-    static bool drawn = false;
-    if (drawn) return;
-    drawn = true;
-    static uint8_t page[ScreenHeight * ScreenStride];
-    for (int key = 0; key < KeypadKeys; key++) {
-        std::memset(page, 255, sizeof page);
-        char text[2] = {static_cast<char>(keypadCode(key)), 0};
-        platformDrawText(page, text, TextCenter | TextVerticalCenter);
-        for (int y = 0; y < 80; y++)
-            for (int x = 0; x < 60; x++)
-                labels[key][y][x] = page[(ScreenHeight / 2 - 40 + y) * ScreenStride +
-                                         (ScreenWidth / 2 - 30 + x) * 3];
-    }
+// Whether (x, y) of a key's cell of w x h is ink of its digit, centred in the cell.
+bool ink(int key, int x, int y, int w, int h) {
+    int gx = x - (w - 5 * DigitScale) / 2, gy = y - (h - 7 * DigitScale) / 2;
+    if (gx < 0 || gy < 0 || gx >= 5 * DigitScale || gy >= 7 * DigitScale) return false;
+    return Digits[key][gy / DigitScale][gx / DigitScale] == '#';
 }
 
-void put(uint8_t* pixel, Colour c, uint8_t ink) {
-    pixel[0] = static_cast<uint8_t>(c.b * ink / 255);
-    pixel[1] = static_cast<uint8_t>(c.g * ink / 255);
-    pixel[2] = static_cast<uint8_t>(c.r * ink / 255);
+void put(uint8_t* pixel, Colour c) {
+    pixel[0] = c.b;
+    pixel[1] = c.g;
+    pixel[2] = c.r;
 }
 
 } // namespace
@@ -115,7 +114,6 @@ uint32_t keypadCode(int key) {
 }
 
 void drawKeypad(uint8_t* pixels) {
-    drawLabels();
     int width = keypadWidth(), w = keyWidth(), h = keyHeight();
     for (int key = 0; key < KeypadKeys; key++) {
         bool down = pressedBy[key] > 0;
@@ -131,9 +129,9 @@ void drawKeypad(uint8_t* pixels) {
                     if (lit || shade) c = lit != down ? Light : Dark;
                     int dx = 2 * x - (w - 1), dy = 2 * y - (h - 1);
                     if (dx * dx + dy * dy <= 34 * 34) c = down ? Amber : Ivory;
+                    if (ink(key, x, y, w, h)) c = Dark;
                 }
-                uint8_t ink = labels[key][40 - h / 2 + y][x];
-                put(pixels + ((top + y) * width + left + x) * 3, c, ink);
+                put(pixels + ((top + y) * width + left + x) * 3, c);
             }
     }
 }

@@ -1,10 +1,12 @@
 // main.cpp -- the process's entry on Windows: runs the program and ends with its exit code.
 #include "app/startup.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_platform.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 
@@ -14,6 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         std::freopen("CONOUT$", "w", stderr);
     // Lines end in '\n' alone, as on every other platform.
     _setmode(_fileno(stderr), _O_BINARY);
+    win32SetOptions(__argc, __argv);
     int code = programEntry(1, 0, "", 1);
     platformExitProcess(code);
 }

@@ -5,6 +5,7 @@
 // convertible folded into one) it covers the screen with the picture scaled and centred on black.
 #include "platform/platform.h"
 #include "platform/shared/input.h"
+#include "platform/shared/keypad.h"
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
@@ -25,6 +26,41 @@ int originX, originY;
 HDC pixelsDC;
 uint8_t* pixels;
 
+// The on-screen chord keys: asked for (1), refused (0) or left to the machine (-1); their
+// pixels, like the screen's, when shown.
+int keypadOption = -1;
+HDC padDC;
+HBITMAP padBitmap;
+uint8_t* padPixels;
+// The touches and pens down, by the system's pointer id: pointer i + 1 is pointers[i].
+UINT32 pointers[KeypadPointers - 1];
+bool pointerDown[KeypadPointers - 1];
+
+// Touch and pen input (Windows 8 and later), where the headers predate it.
+#ifndef WM_POINTERUPDATE
+#define WM_POINTERUPDATE 0x0245
+#define WM_POINTERDOWN 0x0246
+#define WM_POINTERUP 0x0247
+#endif
+constexpr unsigned PointerInContact = 0x0004; // the pointer message's flag
+
+// A 24-bit top-down DIB section of width x height in a memory DC of its own; its bits, or none.
+uint8_t* dibSection(int width, int height, HDC* dc, HBITMAP* made = nullptr) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    *dc = CreateCompatibleDC(nullptr);
+    if (made) *made = bitmap;
+    if (bitmap && *dc && SelectObject(*dc, bitmap)) return static_cast<uint8_t*>(bits);
+    return nullptr;
+}
+
 // The system message being handled, for the default handling.
 MSG current;
 
@@ -33,16 +69,47 @@ void present(HDC dc, int x, int y, int width, int height) {
                pixelsDC, x, y, width, height, SRCCOPY);
 }
 
+void presentPad(HDC dc) {
+    if (padPixels)
+        StretchBlt(dc, originX + keypadLeft() * scale, originY + keypadTop() * scale,
+                   keypadWidth() * scale, keypadHeight() * scale, padDC, 0, 0, keypadWidth(),
+                   keypadHeight(), SRCCOPY);
+}
+
+// The pad's pixels for the pad as it is laid out now, drawn; none when it is hidden.
+void makePad() {
+    if (padDC) DeleteDC(padDC), padDC = nullptr;
+    if (padBitmap) DeleteObject(padBitmap), padBitmap = nullptr;
+    padPixels =
+        keypadShown() ? dibSection(keypadWidth(), keypadHeight(), &padDC, &padBitmap) : nullptr;
+    if (padPixels) drawKeypad(padPixels);
+}
+
+// Draws the pad as its keys are now and puts it on the window.
+void showKeypad() {
+    if (!padPixels) return;
+    drawKeypad(padPixels);
+    GdiFlush();
+    HDC dc = GetDC(hwnd);
+    presentPad(dc);
+    ReleaseDC(hwnd, dc);
+}
+
 // Puts the whole picture in the part of the window that needs painting, black around it.
 void paint() {
     PAINTSTRUCT area;
     HDC dc = BeginPaint(hwnd, &area);
-    RECT picture{originX, originY, originX + ScreenWidth * scale, originY + ScreenHeight * scale};
-    ExcludeClipRect(dc, picture.left, picture.top, picture.right, picture.bottom);
+    ExcludeClipRect(dc, originX, originY, originX + ScreenWidth * scale,
+                    originY + ScreenHeight * scale);
+    if (padPixels)
+        ExcludeClipRect(dc, originX + keypadLeft() * scale, originY + keypadTop() * scale,
+                        originX + (keypadLeft() + keypadWidth()) * scale,
+                        originY + (keypadTop() + keypadHeight()) * scale);
     RECT all{0, 0, frame.right - frame.left, frame.bottom - frame.top};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     SelectClipRgn(dc, nullptr);
     if (pixels) present(dc, 0, 0, ScreenWidth, ScreenHeight);
+    presentPad(dc);
     EndPaint(hwnd, &area);
 }
 
@@ -53,9 +120,14 @@ bool tabletMode() {
            (GetSystemMetrics(SM_DIGITIZER) & NID_INTEGRATED_TOUCH);
 }
 
+// A touch screen built in.
+bool touchScreen() {
+    return (GetSystemMetrics(SM_DIGITIZER) & NID_INTEGRATED_TOUCH) != 0;
+}
+
 // Sets the window's frame and the picture's scale and place for the screen as it is now: the
 // whole primary monitor on a tablet, else a width x height picture at (x, y), scaled to fit
-// the work area.
+// the work area; with the pad below it or, on a landscape screen, beside it.
 void layout(int x, int y, int width, int height) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -66,6 +138,12 @@ void layout(int x, int y, int width, int height) {
         area = monitor.rcMonitor;
     else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
         area = RECT{0, 0, width, height};
+    keypadShow(keypadOption == 1 || (keypadOption == -1 && touchScreen()),
+               area.right - area.left > area.bottom - area.top);
+    if (keypadShown()) {
+        width = keypadLeft() + keypadWidth();
+        height = keypadTop() + keypadHeight();
+    }
     scale =
         std::max(1L, std::min((area.right - area.left) / width, (area.bottom - area.top) / height));
     if (tablet) {
@@ -120,11 +198,46 @@ uint32_t positionKey(LPARAM lParam) {
     }
 }
 
+// The pointer of a touch or pen: its slot, taken when it lands; 0 when all are taken.
+int pointerSlot(UINT32 id, bool landing) {
+    for (int i = 0; i < KeypadPointers - 1; i++)
+        if (pointerDown[i] && pointers[i] == id) return i + 1;
+    if (!landing) return 0;
+    for (int i = 0; i < KeypadPointers - 1; i++)
+        if (!pointerDown[i]) {
+            pointerDown[i] = true;
+            pointers[i] = id;
+            return i + 1;
+        }
+    return 0;
+}
+
+// A touch or a pen, several at a time, through the pad's pointer rules. The mouse does not
+// send these, so nothing comes twice.
+void translatePointer(const MSG& msg) {
+    unsigned flags = HIWORD(msg.wParam);
+    if (msg.message == WM_POINTERUPDATE && !(flags & PointerInContact)) return; // hovering
+    POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+    ScreenToClient(hwnd, &at);
+    int x = floorDiv(at.x - originX, scale), y = floorDiv(at.y - originY, scale);
+    int pointer = pointerSlot(LOWORD(msg.wParam), msg.message == WM_POINTERDOWN);
+    if (pointer == 0) return;
+    bool changed = msg.message == WM_POINTERDOWN ? keypadPointerDown(pointer, x, y)
+                   : msg.message == WM_POINTERUP ? keypadPointerUp(pointer, x, y)
+                                                 : keypadPointerMove(pointer, x, y);
+    if (msg.message == WM_POINTERUP) pointerDown[pointer - 1] = false;
+    if (changed) showKeypad();
+}
+
 // The program's messages for one system message; none for a move without the button held.
 void translate(const MSG& msg) {
     uint32_t wParam = static_cast<uint32_t>(msg.wParam);
     uint32_t lParam = static_cast<uint32_t>(msg.lParam);
     switch (msg.message) {
+    case WM_POINTERDOWN:
+    case WM_POINTERUPDATE:
+    case WM_POINTERUP:
+        return translatePointer(msg);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_MOUSEMOVE: {
@@ -133,6 +246,13 @@ void translate(const MSG& msg) {
         int y = floorDiv(static_cast<short>(HIWORD(msg.lParam)) - originY, scale);
         if (msg.message == WM_LBUTTONDOWN) SetCapture(hwnd);
         if (msg.message == WM_LBUTTONUP) ReleaseCapture();
+        if (keypadShown()) {
+            bool changed = msg.message == WM_LBUTTONDOWN ? keypadPointerDown(0, x, y)
+                           : msg.message == WM_LBUTTONUP ? keypadPointerUp(0, x, y)
+                                                         : keypadPointerMove(0, x, y);
+            if (changed) showKeypad();
+            return;
+        }
         if (msg.message == WM_MOUSEMOVE)
             queueStylusMove(x, y);
         else
@@ -173,6 +293,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         // Folded into a tablet or back: the window takes the screen, or gives it back.
         if (lParam && lstrcmpW(reinterpret_cast<LPCWSTR>(lParam), L"ConvertibleSlateMode") == 0) {
             layout(0, 0, ScreenWidth, ScreenHeight);
+            if (pixels) makePad();
             SetWindowPos(window, nullptr, frame.left, frame.top, frame.right - frame.left,
                          frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
             InvalidateRect(window, nullptr, FALSE);
@@ -217,21 +338,17 @@ WindowHandle platformCreateWindow(uint32_t exStyle, const char* className, const
                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return win32Refuse();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = ScreenWidth;
-    info.bmiHeader.biHeight = -ScreenHeight; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    pixelsDC = CreateCompatibleDC(nullptr);
-    if (bitmap && pixelsDC && SelectObject(pixelsDC, bitmap))
-        pixels = static_cast<uint8_t*>(bits);
-    else
-        win32Refuse(); // the window stands, but has no pixels to draw into
+    pixels = dibSection(ScreenWidth, ScreenHeight, &pixelsDC);
+    if (!pixels) win32Refuse(); // the window stands, but has no pixels to draw into
+    if (pixels) makePad();
     return TheWindow;
+}
+
+void win32SetOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        if (lstrcmpA(argv[i], "--keypad") == 0) keypadOption = 1;
+        if (lstrcmpA(argv[i], "--no-keypad") == 0) keypadOption = 0;
+    }
 }
 
 void platformSetWindowLong(WindowHandle, int index, uint32_t value) {
