@@ -23,9 +23,6 @@ uint8_t pixels[ScreenHeight * ScreenStride];
 int keypadOption = -1;
 SDL_Texture* padTexture;
 uint8_t padPixels[ScreenHeight * ScreenStride];
-// The fingers down, by SDL's id: pointer i + 1 is fingers[i].
-SDL_FingerID fingers[KeypadPointers - 1];
-bool fingerDown[KeypadPointers - 1];
 
 // The virtual-key code of a printable key by where it sits: the US layout's letter, digit or
 // punctuation at that place, so that every such key holds a chord whatever the layout prints
@@ -155,20 +152,6 @@ void showKeypad() {
     present();
 }
 
-// The pointer of a finger: its slot, taken when it lands; 0 when all are taken.
-int fingerPointer(SDL_FingerID id, bool landing) {
-    for (int i = 0; i < KeypadPointers - 1; i++)
-        if (fingerDown[i] && fingers[i] == id) return i + 1;
-    if (!landing) return 0;
-    for (int i = 0; i < KeypadPointers - 1; i++)
-        if (!fingerDown[i]) {
-            fingerDown[i] = true;
-            fingers[i] = id;
-            return i + 1;
-        }
-    return 0;
-}
-
 // A finger, in screen pixels of the window, passed on to the pad's pointer rules.
 void translateFinger(const SDL_TouchFingerEvent& finger, uint32_t type) {
     int width = 0, height = 0;
@@ -176,12 +159,12 @@ void translateFinger(const SDL_TouchFingerEvent& finger, uint32_t type) {
     if (width == 0) SDL_GetWindowSize(sdlWindow, &width, &height);
     int x = floorDiv(static_cast<int>(finger.x * width), scale);
     int y = floorDiv(static_cast<int>(finger.y * height), scale);
-    int pointer = fingerPointer(finger.fingerId, type == SDL_FINGERDOWN);
+    int pointer = keypadTouchPointer(finger.fingerId, type == SDL_FINGERDOWN);
     if (pointer == 0) return;
     bool changed = type == SDL_FINGERDOWN ? keypadPointerDown(pointer, x, y)
                    : type == SDL_FINGERUP ? keypadPointerUp(pointer, x, y)
                                           : keypadPointerMove(pointer, x, y);
-    if (type == SDL_FINGERUP) fingerDown[pointer - 1] = false;
+    if (type == SDL_FINGERUP) keypadTouchLifted(pointer);
     if (changed) showKeypad();
 }
 

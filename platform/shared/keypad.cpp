@@ -14,6 +14,9 @@ int pressedBy[KeypadKeys]; // how many pointers hold each key
 constexpr int Idle = -1, Stylus = -2, Ignored = -3;
 int role[KeypadPointers] = {Idle, Idle, Idle, Idle, Idle, Idle, Idle, Idle, Idle, Idle, Idle};
 int stylusPointer = -1;
+// The system's id of each touch down, by pointer (pointer i + 1 is touches[i]).
+int64_t touches[KeypadPointers - 1];
+bool touchDown[KeypadPointers - 1];
 
 int keyWidth() {
     return 60;
@@ -172,4 +175,21 @@ bool keypadPointerUp(int pointer, int x, int y) {
         queueStylus(MsgStylusUp, x, y);
     }
     return was >= 0 && release(was);
+}
+
+int keypadTouchPointer(int64_t id, bool landing) {
+    for (int i = 0; i < KeypadPointers - 1; i++)
+        if (touchDown[i] && touches[i] == id) return i + 1;
+    if (!landing) return 0;
+    for (int i = 0; i < KeypadPointers - 1; i++)
+        if (!touchDown[i]) {
+            touchDown[i] = true;
+            touches[i] = id;
+            return i + 1;
+        }
+    return 0;
+}
+
+void keypadTouchLifted(int pointer) {
+    if (pointer >= 1 && pointer < KeypadPointers) touchDown[pointer - 1] = false;
 }

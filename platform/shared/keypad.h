@@ -31,3 +31,9 @@ inline constexpr int KeypadPointers = 11;
 bool keypadPointerDown(int pointer, int x, int y);
 bool keypadPointerMove(int pointer, int x, int y);
 bool keypadPointerUp(int pointer, int x, int y);
+
+// The pointer of a touch or a pen the system knows by `id`: the slot it took when it landed
+// (landing), or 0 when it is not down or all slots are taken. Its slot is free again once
+// keypadTouchLifted has been told.
+int keypadTouchPointer(int64_t id, bool landing);
+void keypadTouchLifted(int pointer);

@@ -32,9 +32,6 @@ int keypadOption = -1;
 HDC padDC;
 HBITMAP padBitmap;
 uint8_t* padPixels;
-// The touches and pens down, by the system's pointer id: pointer i + 1 is pointers[i].
-UINT32 pointers[KeypadPointers - 1];
-bool pointerDown[KeypadPointers - 1];
 
 // Touch and pen input (Windows 8 and later), where the headers predate it.
 #ifndef WM_POINTERUPDATE
@@ -198,20 +195,6 @@ uint32_t positionKey(LPARAM lParam) {
     }
 }
 
-// The pointer of a touch or pen: its slot, taken when it lands; 0 when all are taken.
-int pointerSlot(UINT32 id, bool landing) {
-    for (int i = 0; i < KeypadPointers - 1; i++)
-        if (pointerDown[i] && pointers[i] == id) return i + 1;
-    if (!landing) return 0;
-    for (int i = 0; i < KeypadPointers - 1; i++)
-        if (!pointerDown[i]) {
-            pointerDown[i] = true;
-            pointers[i] = id;
-            return i + 1;
-        }
-    return 0;
-}
-
 // A touch or a pen, several at a time, through the pad's pointer rules. The mouse does not
 // send these, so nothing comes twice.
 void translatePointer(const MSG& msg) {
@@ -220,12 +203,12 @@ void translatePointer(const MSG& msg) {
     POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
     ScreenToClient(hwnd, &at);
     int x = floorDiv(at.x - originX, scale), y = floorDiv(at.y - originY, scale);
-    int pointer = pointerSlot(LOWORD(msg.wParam), msg.message == WM_POINTERDOWN);
+    int pointer = keypadTouchPointer(LOWORD(msg.wParam), msg.message == WM_POINTERDOWN);
     if (pointer == 0) return;
     bool changed = msg.message == WM_POINTERDOWN ? keypadPointerDown(pointer, x, y)
                    : msg.message == WM_POINTERUP ? keypadPointerUp(pointer, x, y)
                                                  : keypadPointerMove(pointer, x, y);
-    if (msg.message == WM_POINTERUP) pointerDown[pointer - 1] = false;
+    if (msg.message == WM_POINTERUP) keypadTouchLifted(pointer);
     if (changed) showKeypad();
 }
 
