@@ -32,11 +32,12 @@ strum_a_minute() {
   window=$(xdotool search --sync --onlyvisible --name '^Fretstrummer$' | head -n 1)
   scale=$(($(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p') / 240))
   sleep 2.5 # an idle null sink takes its first sound only after its two-second block
-  local steps=""
-  for x in 5 45 85 125 165 205 235; do steps+=" mousemove $((x * scale)) $((160 * scale)) sleep 0.03"; done
+  local down="" up="" x
+  for x in 5 45 85 125 165 205 235; do down+=" mousemove $((x * scale)) $((160 * scale)) sleep 0.03"; done
+  for x in 235 205 165 125 85 45 5; do up+=" mousemove $((x * scale)) $((160 * scale)) sleep 0.03"; done
   for _ in $(seq 80); do
-    xdotool mousemove $((5 * scale)) $((160 * scale)) mousedown 1 $steps mouseup 1 sleep 0.2 \
-      mousedown 1 $(echo $steps | awk '{for (i = NF - 4; i > 0; i -= 5) printf " %s %s %s %s %s", $i, $(i+1), $(i+2), $(i+3), $(i+4)}') mouseup 1 sleep 0.1
+    xdotool mousemove $((5 * scale)) $((160 * scale)) mousedown 1 $down mouseup 1 sleep 0.2 \
+      mousedown 1 $up mouseup 1 sleep 0.1
   done
   sleep 3 # the last notes die away before the exit square ends the program
   xdotool mousemove $scale $scale click 1

@@ -7,7 +7,7 @@
 #include "display/screen.h"
 #include "instrument/chords.h"
 #include "instrument/strings.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/shared/keypad.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ struct SdlTouchTest : ::testing::Test {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         char program[] = "fretstrummer", keypad[] = "--keypad";
         char* argv[] = {program, keypad};
-        sdlSetOptions(2, argv);
+        keypadTakeOptions(2, argv);
         WindowClass windowClass{};
         ASSERT_EQ(platformRegisterClass(&windowClass), 1u);
         MainWindow = platformCreateWindow(0, "", "Fretstrummer", 0, 0, 0, 240, 320, 0, 0, 0, 0);

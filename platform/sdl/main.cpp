@@ -1,10 +1,10 @@
 // main.cpp -- the process's entry: runs the program and ends with its exit code.
 #include "app/startup.h"
 #include "platform/platform.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/shared/keypad.h"
 
 int main(int argc, char** argv) {
-    sdlSetOptions(argc, argv);
+    keypadTakeOptions(argc, argv);
     int code = programEntry(1, 0, "", 1);
     platformExitProcess(code);
 }

@@ -18,7 +18,3 @@ void sdlCatchQuitSignals();
 // there is none yet, it is tried again every second, on the event loop's thread.
 void sdlAudioDeviceRemoved(uint32_t which);
 void sdlRetryAudioDevice();
-
-// The command line's choices: --keypad shows the on-screen chord keys, --no-keypad hides them;
-// with neither they show when the display has a touch screen.
-void sdlSetOptions(int argc, char** argv);

@@ -7,7 +7,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -18,9 +17,7 @@ WindowClass registered;
 int scale = 1;
 uint8_t pixels[ScreenHeight * ScreenStride];
 
-// The on-screen chord keys: asked for (1), refused (0) or left to the display (-1); their
-// texture and pixels when shown.
-int keypadOption = -1;
+// The on-screen chord keys' texture and pixels, when they show.
 SDL_Texture* padTexture;
 uint8_t padPixels[ScreenHeight * ScreenStride];
 
@@ -295,10 +292,9 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint
     SDL_Rect usable{0, 0, width, height};
     bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0;
     // The pad goes below the strings on a portrait display, beside them on a landscape one.
-    keypadShow(keypadOption == 1 || (keypadOption == -1 && SDL_GetNumTouchDevices() > 0),
-               usable.w > usable.h);
-    int fullWidth = keypadLeft() + keypadWidth(), fullHeight = keypadTop() + keypadHeight();
-    if (!keypadShown()) fullWidth = width, fullHeight = height;
+    keypadLayOut(SDL_GetNumTouchDevices() > 0, usable.w > usable.h);
+    int fullWidth = keypadShown() ? keypadWindowWidth() : width;
+    int fullHeight = keypadShown() ? keypadWindowHeight() : height;
     if (known) scale = std::max(1, std::min(usable.w / fullWidth, usable.h / fullHeight));
     sdlWindow =
         SDL_CreateWindow(title, x, y, fullWidth * scale, fullHeight * scale,
@@ -322,13 +318,6 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint
         }
     }
     return TheWindow;
-}
-
-void sdlSetOptions(int argc, char** argv) {
-    for (int i = 1; i < argc; i++) {
-        if (std::strcmp(argv[i], "--keypad") == 0) keypadOption = 1;
-        if (std::strcmp(argv[i], "--no-keypad") == 0) keypadOption = 0;
-    }
 }
 
 void platformSetWindowLong(WindowHandle, int, uint32_t) {}

@@ -4,8 +4,11 @@
 #include "platform/platform.h"
 #include "platform/shared/input.h"
 
+#include <cstring>
+
 namespace {
 
+int option = -1; // --keypad (1), --no-keypad (0), or neither
 bool shown, beside;
 int pressedBy[KeypadKeys]; // how many pointers hold each key
 
@@ -80,6 +83,17 @@ void put(uint8_t* pixel, Colour c) {
 
 } // namespace
 
+void keypadTakeOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--keypad") == 0) option = 1;
+        if (std::strcmp(argv[i], "--no-keypad") == 0) option = 0;
+    }
+}
+
+void keypadLayOut(bool touchScreen, bool landscape) {
+    keypadShow(option == 1 || (option == -1 && touchScreen), landscape);
+}
+
 void keypadShow(bool show, bool side) {
     shown = show;
     beside = side;
@@ -103,6 +117,14 @@ int keypadLeft() {
 
 int keypadTop() {
     return beside ? 0 : ScreenHeight;
+}
+
+int keypadWindowWidth() {
+    return shown ? keypadLeft() + keypadWidth() : ScreenWidth;
+}
+
+int keypadWindowHeight() {
+    return shown ? keypadTop() + keypadHeight() : ScreenHeight;
 }
 
 int keypadKeyAt(int x, int y) {

@@ -9,6 +9,12 @@
 
 inline constexpr int KeypadKeys = 8;
 
+// Takes the command line's choice: --keypad shows the pad, --no-keypad hides it; with
+// neither it shows where there is a touch screen.
+void keypadTakeOptions(int argc, char** argv);
+// Lays the pad out for the display: shown as the options and the touch screen say, below the
+// screen on a portrait display, to its right on a landscape one.
+void keypadLayOut(bool touchScreen, bool landscape);
 // Shows the pad below the screen (beside = false) or to its right (beside = true), or hides it.
 void keypadShow(bool shown, bool beside);
 bool keypadShown();
@@ -17,6 +23,9 @@ int keypadWidth();
 int keypadHeight();
 int keypadLeft(); // 0 below the screen, 240 beside it
 int keypadTop();  // 320 below the screen, 0 beside it
+// The screen and the pad together, in screen pixels: what the window shows.
+int keypadWindowWidth();
+int keypadWindowHeight();
 // The key at (x, y) of the window in screen pixels, or -1.
 int keypadKeyAt(int x, int y);
 // The virtual-key code a key stands for.

@@ -1,7 +1,7 @@
 // main.cpp -- the process's entry on Windows: runs the program and ends with its exit code.
 #include "app/startup.h"
 #include "platform/platform.h"
-#include "platform/win32/win32_platform.h"
+#include "platform/shared/keypad.h"
 
 #include <windows.h>
 
@@ -16,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         std::freopen("CONOUT$", "w", stderr);
     // Lines end in '\n' alone, as on every other platform.
     _setmode(_fileno(stderr), _O_BINARY);
-    win32SetOptions(__argc, __argv);
+    keypadTakeOptions(__argc, __argv);
     int code = programEntry(1, 0, "", 1);
     platformExitProcess(code);
 }

@@ -8,7 +8,3 @@ int win32Refuse(const char* why = nullptr);
 // Text of the program's own (UTF-8) as UTF-16 into wide (capacity units); false when it does
 // not fit.
 bool win32Wide(const char* text, wchar_t* wide, int capacity);
-
-// The command line's choices: --keypad shows the on-screen chord keys, --no-keypad hides them;
-// with neither they show when the machine has a touch screen.
-void win32SetOptions(int argc, char** argv);

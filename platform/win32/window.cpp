@@ -1,8 +1,8 @@
 // window.cpp -- the window, its pixels and its input on Win32. The message numbers and the
-// virtual-key codes are the program's own; only the stylus's points are scaled back to the
-// 240 x 320 screen, and a fast drag is filled in column by column. On a desktop the window is
-// the picture scaled by the largest whole factor that fits the work area; on a tablet (or a
-// convertible folded into one) it covers the screen with the picture scaled and centred on black.
+// virtual-key codes are the program's own; pointers are scaled back to the 240 x 320 screen
+// (and the chord keys beside it), and a fast drag is filled in column by column. On a desktop the
+// window is the picture scaled by the largest whole factor that fits the work area; on a tablet (or
+// a convertible folded into one) it covers the screen with the picture scaled and centred on black.
 #include "platform/platform.h"
 #include "platform/shared/input.h"
 #include "platform/shared/keypad.h"
@@ -26,9 +26,7 @@ int originX, originY;
 HDC pixelsDC;
 uint8_t* pixels;
 
-// The on-screen chord keys: asked for (1), refused (0) or left to the machine (-1); their
-// pixels, like the screen's, when shown.
-int keypadOption = -1;
+// The on-screen chord keys' pixels, like the screen's, when they show.
 HDC padDC;
 HBITMAP padBitmap;
 uint8_t* padPixels;
@@ -110,16 +108,15 @@ void paint() {
     EndPaint(hwnd, &area);
 }
 
-// A tablet, or a convertible in its tablet posture: a touch screen built in and no keyboard
-// in use.
-bool tabletMode() {
-    return GetSystemMetrics(SM_CONVERTIBLESLATEMODE) == 0 &&
-           (GetSystemMetrics(SM_DIGITIZER) & NID_INTEGRATED_TOUCH);
-}
-
 // A touch screen built in.
 bool touchScreen() {
     return (GetSystemMetrics(SM_DIGITIZER) & NID_INTEGRATED_TOUCH) != 0;
+}
+
+// A tablet, or a convertible in its tablet posture: a touch screen built in and no keyboard
+// in use.
+bool tabletMode() {
+    return GetSystemMetrics(SM_CONVERTIBLESLATEMODE) == 0 && touchScreen();
 }
 
 // Sets the window's frame and the picture's scale and place for the screen as it is now: the
@@ -135,11 +132,10 @@ void layout(int x, int y, int width, int height) {
         area = monitor.rcMonitor;
     else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
         area = RECT{0, 0, width, height};
-    keypadShow(keypadOption == 1 || (keypadOption == -1 && touchScreen()),
-               area.right - area.left > area.bottom - area.top);
+    keypadLayOut(touchScreen(), area.right - area.left > area.bottom - area.top);
     if (keypadShown()) {
-        width = keypadLeft() + keypadWidth();
-        height = keypadTop() + keypadHeight();
+        width = keypadWindowWidth();
+        height = keypadWindowHeight();
     }
     scale =
         std::max(1L, std::min((area.right - area.left) / width, (area.bottom - area.top) / height));
@@ -325,13 +321,6 @@ WindowHandle platformCreateWindow(uint32_t exStyle, const char* className, const
     if (!pixels) win32Refuse(); // the window stands, but has no pixels to draw into
     if (pixels) makePad();
     return TheWindow;
-}
-
-void win32SetOptions(int argc, char** argv) {
-    for (int i = 1; i < argc; i++) {
-        if (lstrcmpA(argv[i], "--keypad") == 0) keypadOption = 1;
-        if (lstrcmpA(argv[i], "--no-keypad") == 0) keypadOption = 0;
-    }
 }
 
 void platformSetWindowLong(WindowHandle, int index, uint32_t value) {
