@@ -69,7 +69,8 @@ int platformWaveOpen(WaveDevice* device, const PcmFormat* format);
 // Readies a block for the device (size: the header's, 32). 0 means prepared.
 int platformWavePrepare(WaveDevice device, WaveBlock* block, uint32_t size);
 // Queues a prepared block. Queued blocks play in order, straight after one another; each one's
-// WaveBlockDone is set once the device has taken its last byte.
+// WaveBlockDone is set once the device has played its last byte, or, with nothing queued
+// behind it, once the device has taken it.
 int platformWaveQueue(WaveDevice device, WaveBlock* block, uint32_t size);
 // Returns once the block's WaveBlockDone is set or `milliseconds` have passed, whichever comes
 // first: the device wakes a waiter as soon as it hands a block back.

@@ -296,7 +296,9 @@ static void expectStrum(const std::vector<int16_t>& heard, const int* frets = nu
     size_t silent = mismatch;
     while (silent < heard.size() && heard[silent] == 0) silent++;
     EXPECT_EQ(silent, heard.size()) << "the recording departs from the six notes at " << mismatch;
-    EXPECT_EQ((mismatch - firstOnset) % 512, 0u) << "the sound stops within a block";
+    if (mismatch < heard.size()) {
+        EXPECT_EQ((mismatch - firstOnset) % 512, 0u) << "the sound stops within a block";
+    }
     releaseSampleBank();
 }
 

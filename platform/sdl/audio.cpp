@@ -76,7 +76,19 @@ static int SDLCALL interruptUntilClosed(void*) {
     return 0;
 }
 
+// The block whose last bytes the device took at its last call: it has been played once the
+// device asks for more. Callback only, and the close once the device is paused.
+static WaveBlock* playing;
+
+static void handBack(WaveBlock* block) {
+    block->flags.fetch_and(~WaveBlockQueued, std::memory_order_relaxed);
+    block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
+    { std::lock_guard<std::mutex> ordered(handBackLock); }
+    handedBack.notify_all();
+}
+
 static void SDLCALL playQueued(void*, Uint8* stream, int length) {
+    if (playing) handBack(playing), playing = nullptr;
     while (length > 0) {
         uint32_t head = ringHead.load(std::memory_order_relaxed);
         if (head == ringTail.load(std::memory_order_acquire)) {
@@ -91,13 +103,15 @@ static void SDLCALL playQueued(void*, Uint8* stream, int length) {
         length -= static_cast<int>(take);
         headOffset += take;
         if (headOffset == block->bufferLength) {
-            // Its last byte is taken: the block goes back to the feeder.
+            // Its last byte is taken. The feeder gets the block back once it has played, so
+            // that what it mixes next is as fresh as it can be; with nothing queued behind it,
+            // at once, as the feeder is late or stopping.
             headOffset = 0;
-            block->flags.fetch_and(~WaveBlockQueued, std::memory_order_relaxed);
-            block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
             ringHead.store(head + 1, std::memory_order_release);
-            { std::lock_guard<std::mutex> ordered(handBackLock); }
-            handedBack.notify_all();
+            if (head + 1 == ringTail.load(std::memory_order_acquire))
+                handBack(block);
+            else
+                playing = block;
         }
     }
 }
@@ -146,6 +160,7 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     ringHead.store(0);
     ringTail.store(0);
     headOffset = 0;
+    playing = nullptr;
     // Interrupts the blocking calls of the device thread and does nothing else; without
     // SA_RESTART, so they return.
     struct sigaction interrupt {};
@@ -235,6 +250,7 @@ int platformWaveClose(WaveDevice) {
     for (uint32_t i = ringHead.load(); i != ringTail.load(); i++)
         ring[i % RingSize]->flags.fetch_and(~WaveBlockQueued);
     ringHead.store(ringTail.load());
+    if (playing) playing->flags.fetch_and(~WaveBlockQueued), playing = nullptr;
     if (device) closeDevice();
     device = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
