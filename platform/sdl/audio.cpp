@@ -1,36 +1,24 @@
 // audio.cpp -- the wave device on SDL2: blocks queued by the feeder, played by SDL's callback.
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/shared/wave_ring.h"
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
-// Blocks waiting or playing, oldest first: a single-producer (the feeder), single-consumer (the
-// callback) ring. The program never has more than two blocks out.
-static constexpr uint32_t RingSize = 4;
-static WaveBlock* ring[RingSize];
-static std::atomic<uint32_t> ringHead, ringTail;
-static uint32_t headOffset; // bytes of the oldest block already played; callback only
 static std::atomic<uint64_t> underruns;
 static std::atomic<bool> deviceOpen;
 static SDL_AudioDeviceID device;
-// Wakes the feeder when a block is handed back. The callback takes the lock only to order its
-// notification after the waiter's last look at the flag, so no wake-up is lost.
-static std::mutex handBackLock;
-static std::condition_variable handedBack;
 // SDL 2.26's device thread can sit in a blocking call that only its driver's next event ends:
 // PulseAudio's main loop until the server asks for more (up to two seconds on an idle null
 // sink), a disk driver's write into a pipe nobody reads. SDL's close waits for that thread, so
@@ -76,44 +64,8 @@ static int SDLCALL interruptUntilClosed(void*) {
     return 0;
 }
 
-// The block whose last bytes the device took at its last call: it has been played once the
-// device asks for more. Callback only, and the close once the device is paused.
-static WaveBlock* playing;
-
-static void handBack(WaveBlock* block) {
-    block->flags.fetch_and(~WaveBlockQueued, std::memory_order_relaxed);
-    block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
-    { std::lock_guard<std::mutex> ordered(handBackLock); }
-    handedBack.notify_all();
-}
-
 static void SDLCALL playQueued(void*, Uint8* stream, int length) {
-    if (playing) handBack(playing), playing = nullptr;
-    while (length > 0) {
-        uint32_t head = ringHead.load(std::memory_order_relaxed);
-        if (head == ringTail.load(std::memory_order_acquire)) {
-            std::memset(stream, 0, static_cast<size_t>(length));
-            underruns.fetch_add(1, std::memory_order_relaxed);
-            return;
-        }
-        WaveBlock* block = ring[head % RingSize];
-        uint32_t take = std::min(static_cast<uint32_t>(length), block->bufferLength - headOffset);
-        std::memcpy(stream, block->buffer + headOffset, take);
-        stream += take;
-        length -= static_cast<int>(take);
-        headOffset += take;
-        if (headOffset == block->bufferLength) {
-            // Its last byte is taken. The feeder gets the block back once it has played, so
-            // that what it mixes next is as fresh as it can be; with nothing queued behind it,
-            // at once, as the feeder is late or stopping.
-            headOffset = 0;
-            ringHead.store(head + 1, std::memory_order_release);
-            if (head + 1 == ringTail.load(std::memory_order_acquire))
-                handBack(block);
-            else
-                playing = block;
-        }
-    }
+    if (ringPlay(stream, length)) underruns.fetch_add(1, std::memory_order_relaxed);
 }
 
 uint64_t sdlAudioUnderruns() {
@@ -157,10 +109,7 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     // Small enough to keep the latency down, large enough not to starve the device.
     wanted.samples = 256;
     wanted.callback = playQueued;
-    ringHead.store(0);
-    ringTail.store(0);
-    headOffset = 0;
-    playing = nullptr;
+    ringReset();
     // Interrupts the blocking calls of the device thread and does nothing else; without
     // SA_RESTART, so they return.
     struct sigaction interrupt {};
@@ -221,18 +170,11 @@ int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
 
 int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
     if (!deviceOpen.load() || !(block->flags.load() & WaveBlockPrepared)) return 1;
-    uint32_t tail = ringTail.load(std::memory_order_relaxed);
-    if (tail - ringHead.load(std::memory_order_acquire) >= RingSize) return 1;
-    block->flags.fetch_or(WaveBlockQueued, std::memory_order_relaxed);
-    ring[tail % RingSize] = block;
-    ringTail.store(tail + 1, std::memory_order_release);
-    return 0;
+    return ringQueue(block);
 }
 
 void platformWaveWait(WaveDevice, const WaveBlock* block, uint32_t milliseconds) {
-    std::unique_lock<std::mutex> lock(handBackLock);
-    handedBack.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                        [block] { return (block->flags.load() & WaveBlockDone) != 0; });
+    ringWait(block, milliseconds);
 }
 
 int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
@@ -247,10 +189,7 @@ int platformWaveClose(WaveDevice) {
     // Paused, the device calls back no more: no block is read from here on, whatever the close
     // below does.
     if (device) SDL_PauseAudioDevice(device, 1);
-    for (uint32_t i = ringHead.load(); i != ringTail.load(); i++)
-        ring[i % RingSize]->flags.fetch_and(~WaveBlockQueued);
-    ringHead.store(ringTail.load());
-    if (playing) playing->flags.fetch_and(~WaveBlockQueued), playing = nullptr;
+    ringDrop();
     if (device) closeDevice();
     device = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);

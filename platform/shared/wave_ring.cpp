@@ -1,0 +1,87 @@
+// wave_ring.cpp -- the blocks a pulling audio device plays, handed back as they finish.
+#include "platform/shared/wave_ring.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+
+// Blocks waiting or playing, oldest first: a single-producer (the feeder), single-consumer (the
+// callback) ring. The program never has more than two blocks out.
+static constexpr uint32_t RingSize = 4;
+static WaveBlock* ring[RingSize];
+static std::atomic<uint32_t> ringHead, ringTail;
+static uint32_t headOffset; // bytes of the oldest block already played; callback only
+// The block whose last bytes the device took at its last call: it has been played once the
+// device asks for more. Callback only, and ringDrop's once the device calls back no more.
+static WaveBlock* playing;
+// Wakes the feeder when a block is handed back. The callback takes the lock only to order its
+// notification after the waiter's last look at the flag, so no wake-up is lost.
+static std::mutex handBackLock;
+static std::condition_variable handedBack;
+
+void ringReset() {
+    ringHead.store(0);
+    ringTail.store(0);
+    headOffset = 0;
+    playing = nullptr;
+}
+
+int ringQueue(WaveBlock* block) {
+    uint32_t tail = ringTail.load(std::memory_order_relaxed);
+    if (tail - ringHead.load(std::memory_order_acquire) >= RingSize) return 1;
+    block->flags.fetch_or(WaveBlockQueued, std::memory_order_relaxed);
+    ring[tail % RingSize] = block;
+    ringTail.store(tail + 1, std::memory_order_release);
+    return 0;
+}
+
+static void handBack(WaveBlock* block) {
+    block->flags.fetch_and(~WaveBlockQueued, std::memory_order_relaxed);
+    block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
+    { std::lock_guard<std::mutex> ordered(handBackLock); }
+    handedBack.notify_all();
+}
+
+int ringPlay(uint8_t* stream, int length) {
+    if (playing) handBack(playing), playing = nullptr;
+    while (length > 0) {
+        uint32_t head = ringHead.load(std::memory_order_relaxed);
+        if (head == ringTail.load(std::memory_order_acquire)) {
+            std::memset(stream, 0, static_cast<size_t>(length));
+            return 1;
+        }
+        WaveBlock* block = ring[head % RingSize];
+        uint32_t take = std::min(static_cast<uint32_t>(length), block->bufferLength - headOffset);
+        std::memcpy(stream, block->buffer + headOffset, take);
+        stream += take;
+        length -= static_cast<int>(take);
+        headOffset += take;
+        if (headOffset == block->bufferLength) {
+            // Its last byte is taken. The feeder gets the block back once it has played, so
+            // that what it mixes next is as fresh as it can be; with nothing queued behind it,
+            // at once, as the feeder is late or stopping.
+            headOffset = 0;
+            ringHead.store(head + 1, std::memory_order_release);
+            if (head + 1 == ringTail.load(std::memory_order_acquire))
+                handBack(block);
+            else
+                playing = block;
+        }
+    }
+    return 0;
+}
+
+void ringWait(const WaveBlock* block, uint32_t milliseconds) {
+    std::unique_lock<std::mutex> lock(handBackLock);
+    handedBack.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                        [block] { return (block->flags.load() & WaveBlockDone) != 0; });
+}
+
+void ringDrop() {
+    for (uint32_t i = ringHead.load(); i != ringTail.load(); i++)
+        ring[i % RingSize]->flags.fetch_and(~WaveBlockQueued);
+    ringHead.store(ringTail.load());
+    if (playing) playing->flags.fetch_and(~WaveBlockQueued), playing = nullptr;
+}
