@@ -46,8 +46,9 @@ struct PcmFormat {
     uint16_t extraSize;
 };
 
-// The 32-byte header of a block of sound handed to the device.
-struct WaveBlock {
+// The 32-byte header of a block of sound handed to the device (32 bytes with 4-byte pointers
+// as well).
+struct alignas(8) WaveBlock {
     uint8_t* buffer;
     uint32_t bufferLength;
     uint32_t bytesRecorded;

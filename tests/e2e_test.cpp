@@ -3,6 +3,7 @@
 // Windows program with FRETSTRUMMER_LAUNCHER=wine).
 #include "assets/media.h"
 #include "assets/sample_bank.h"
+#include "e2e.h"
 #include "platform/scripted/scripted.h"
 #include "platform/shared/keypad.h"
 #include "program_harness.h"
@@ -36,20 +37,17 @@ bool sendDeleteWindow(unsigned long window); // x11.cpp
 std::vector<uint8_t> windowFrame(unsigned long window, int scale, int left, int top, int width,
                                  int height); // x11.cpp
 
-using Frame = std::vector<uint8_t>; // 240 x 320, blue green red, top row first
-
 // What the scripted platform shows at the end of a run of the program over the default Media.
 static Frame scriptedFrame(const std::function<void()>& script) {
     MediaFolder folder;
     folder.copyDefaults();
     return runProgram(script).record.pixels;
 }
-// The play view, and the editor of a chord not set yet.
-static const Frame& playView() {
+const Frame& playView() {
     static const Frame play = scriptedFrame([] {});
     return play;
 }
-static const Frame& editorView() {
+const Frame& editorView() {
     static const Frame editor = scriptedFrame([] {
         scriptedPostPause();
         scriptedPost(MsgKeyDown, 'A', 0);
@@ -67,8 +65,7 @@ static std::string run(const std::string& command) {
     return output;
 }
 
-// Polls `ready` every 20 ms for up to `limit`.
-static bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready) {
+bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready) {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (!ready()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
@@ -261,9 +258,7 @@ struct E2eTest : ::testing::Test {
     }
 };
 
-// The recording holds the six strings struck from string 5 to string 0 (open, or at these
-// frets), each note whole from its onset, mixed as the voices mix, and nothing else.
-static void expectStrum(const std::vector<int16_t>& heard, const int* frets = nullptr) {
+void expectStrum(const std::vector<int16_t>& heard, const int* frets) {
     scriptedSetExecutablePath(fs::canonical(Program).c_str());
     buildMediaDir();
     ASSERT_EQ(buildSampleBank(), 1);

@@ -1,4 +1,4 @@
-// main.cpp -- the process's entry: runs the program and ends with its exit code.
+// main.cpp -- main() on Linux and the web: runs the program and ends with its exit code.
 #include "app/startup.h"
 #include "platform/platform.h"
 #include "platform/shared/keypad.h"

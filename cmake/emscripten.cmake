@@ -1,0 +1,16 @@
+# Building the web page with Debian's Emscripten. Its system libraries are built once into a
+# cache in the build folder (Debian's own cache is frozen and empty), and its JavaScript tools
+# find their modules (acorn) where Debian puts them.
+set(web_environment EM_CACHE=${CMAKE_BINARY_DIR}/emscripten-cache EM_FROZEN_CACHE=
+    NODE_PATH=/usr/share/nodejs)
+foreach(setting ${web_environment})
+  string(REGEX MATCH "^[^=]*" name "${setting}")
+  string(REGEX REPLACE "^[^=]*=" "" value "${setting}")
+  set(ENV{${name}} "${value}")
+endforeach()
+include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
+set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env ${web_environment})
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env ${web_environment})
+# The program has threads: the feeder, and the program itself beside the page's own thread.
+set(CMAKE_CXX_FLAGS_INIT -pthread)
+set(CMAKE_EXE_LINKER_FLAGS_INIT -pthread)

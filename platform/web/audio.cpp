@@ -1,0 +1,63 @@
+// audio.cpp -- the wave device in the browser: blocks queued by the feeder, pulled by the
+// page's Web Audio node (page.js) on the page's own thread, 22050 samples a second.
+#include "platform/platform.h"
+#include "platform/shared/wave_ring.h"
+#include "platform/web/web_platform.h"
+
+#include <emscripten.h>
+
+#include <atomic>
+
+static std::atomic<bool> deviceOpen;
+
+int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
+    if (deviceOpen.load()) return webRefuse("the audio output is open already"), 1;
+    if (format->formatTag != 1 || format->bitsPerSample != 16 || format->channels != 1)
+        return webRefuse("only mono 16-bit PCM plays"), 1;
+    ringReset();
+    // Sound starts with the first touch, click or key: browsers allow no sooner.
+    if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.openAudio($0); },
+                                format->samplesPerSecond))
+        return webRefuse("this browser has no Web Audio"), 1;
+    deviceOpen.store(true);
+    *handle = 1;
+    return 0;
+}
+
+int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
+    if (!deviceOpen.load() || size != sizeof(WaveBlock) || !block->buffer) return 1;
+    block->flags.fetch_or(WaveBlockPrepared);
+    return 0;
+}
+
+int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
+    if (!deviceOpen.load() || !(block->flags.load() & WaveBlockPrepared)) return 1;
+    return ringQueue(block);
+}
+
+void platformWaveWait(WaveDevice, const WaveBlock* block, uint32_t milliseconds) {
+    ringWait(block, milliseconds);
+}
+
+int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
+    if (block->flags.load() & WaveBlockQueued) return 1; // still playing
+    block->flags.fetch_and(~WaveBlockPrepared);
+    return 0;
+}
+
+int platformWaveClose(WaveDevice) {
+    if (!deviceOpen.exchange(false)) return 1;
+    // Once the page has let its node go it pulls no more: the blocks are free.
+    MAIN_THREAD_EM_ASM({ fretstrummerPage.closeAudio(); });
+    ringDrop();
+    return 0;
+}
+
+// The page's node asks for `count` samples (at most 4096): they are played from the blocks,
+// and where the address returned points.
+extern "C" EMSCRIPTEN_KEEPALIVE int16_t* webAudioPull(int count) {
+    static int16_t samples[4096];
+    if (count < 0 || count > 4096) count = 4096;
+    ringPlay(reinterpret_cast<uint8_t*>(samples), count * 2);
+    return samples;
+}

@@ -1,0 +1,181 @@
+// page.js -- the page's side of the browser's platform, on the page's own thread: the canvas,
+// the pointers and keys, and the Web Audio node that pulls the program's sound. The program's
+// thread calls in through fretstrummerPage; the page calls the program's exported procedures.
+var fretstrummerPage = (function () {
+  let canvas = null, context = null, ready = false;
+  let audio = null, node = null, audioRate = 0;
+  let wakeLock = null;
+  const played = []; // what the node played, once record() is asked for
+  let recording = false;
+
+  // The handheld's virtual-key code of a key by its place: the US layout's key there, so every
+  // printable key holds a chord whatever the layout prints on it.
+  const keyCodes = {
+    Minus: 189, Equal: 187, BracketLeft: 219, BracketRight: 221, Backslash: 220,
+    IntlBackslash: 226, Semicolon: 186, Quote: 222, Backquote: 192, Comma: 188, Period: 190,
+    Slash: 191, Backspace: 8, Tab: 9, Enter: 13, NumpadEnter: 13, ShiftLeft: 16,
+    ShiftRight: 16, ControlLeft: 17, ControlRight: 17, AltLeft: 18, AltRight: 18, Pause: 19,
+    CapsLock: 20, Escape: 27, Space: 32, PageUp: 33, PageDown: 34, End: 35, Home: 36,
+    ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, PrintScreen: 44, Insert: 45,
+    Delete: 46, MetaLeft: 91, MetaRight: 92, ContextMenu: 93, Numpad0: 96,
+    NumpadMultiply: 106, NumpadAdd: 107, NumpadSubtract: 109, NumpadDecimal: 110,
+    NumpadDivide: 111, NumLock: 144, ScrollLock: 145,
+  };
+  function keyCode(code) {
+    let m;
+    if ((m = /^Key([A-Z])$/.exec(code))) return m[1].charCodeAt(0);
+    if ((m = /^Digit([0-9])$/.exec(code))) return m[1].charCodeAt(0);
+    if ((m = /^Numpad([1-9])$/.exec(code))) return 96 + Number(m[1]);
+    if ((m = /^F([0-9]+)$/.exec(code)) && m[1] >= 1 && m[1] <= 24) return 111 + Number(m[1]);
+    return keyCodes[code] || 0;
+  }
+
+  // The canvas's size on the screen: its pixels scaled by the largest whole factor of the
+  // display's own pixels that fits the window.
+  function layOut() {
+    const ratio = window.devicePixelRatio || 1;
+    const scale = Math.max(1, Math.floor(Math.min(innerWidth * ratio / canvas.width,
+                                                  innerHeight * ratio / canvas.height)));
+    canvas.style.width = canvas.width * scale / ratio + "px";
+    canvas.style.height = canvas.height * scale / ratio + "px";
+  }
+
+  // The first touch, click or key starts the sound: browsers allow no sooner.
+  function startAudio() {
+    if (!audioRate) return;
+    if (!audio) {
+      audio = new AudioContext({ sampleRate: audioRate, latencyHint: "interactive" });
+      node = audio.createScriptProcessor(256, 0, 1);
+      node.onaudioprocess = (event) => {
+        const out = event.outputBuffer.getChannelData(0);
+        const at = Module._webAudioPull(out.length) >> 1;
+        for (let i = 0; i < out.length; i++) out[i] = HEAP16[at + i] / 32768;
+        if (recording) played.push(HEAP16.slice(at, at + out.length));
+      };
+      node.connect(audio.destination);
+    }
+    if (audio.state !== "running") audio.resume();
+  }
+
+  function showPad() {
+    const pad = canvas.width > 240 ? [120, 320, 240, 0] : [240, 120, 0, 320];
+    page.show(Module._webPadPixels(), pad[0] * 3, 0, 0, pad[0], pad[1], pad[2], pad[3]);
+  }
+
+  function pointer(what, event) {
+    const touch = event.pointerType !== "mouse";
+    if (!touch && what !== 1 && event.button !== 0) return;
+    if (what === 0) {
+      startAudio();
+      canvas.setPointerCapture(event.pointerId);
+    }
+    event.preventDefault();
+    const box = canvas.getBoundingClientRect();
+    const x = Math.floor((event.clientX - box.left) * canvas.width / box.width);
+    const y = Math.floor((event.clientY - box.top) * canvas.height / box.height);
+    if (Module._webPointer(what, touch ? 1 : 0, event.pointerId, x, y, event.buttons))
+      showPad();
+  }
+
+  function key(down, event) {
+    const code = keyCode(event.code);
+    if (!code) return;
+    if (down) startAudio();
+    // The browser's own shortcuts stay the browser's.
+    if (!event.ctrlKey && !event.metaKey && !/^F[0-9]+$/.test(event.code)) event.preventDefault();
+    Module._webKey(down ? 1 : 0, code, event.altKey ? 1 : 0);
+  }
+
+  function listen() {
+    canvas.addEventListener("pointerdown", (e) => pointer(0, e));
+    canvas.addEventListener("pointermove", (e) => pointer(1, e));
+    canvas.addEventListener("pointerup", (e) => { startAudio(); pointer(2, e); });
+    canvas.addEventListener("pointercancel", (e) => pointer(2, e));
+    canvas.addEventListener("contextmenu", (e) => e.preventDefault());
+    addEventListener("keydown", (e) => key(true, e));
+    addEventListener("keyup", (e) => key(false, e));
+    addEventListener("focus", () => Module._webWindowEvent(1));
+    addEventListener("blur", () => Module._webWindowEvent(0));
+    addEventListener("resize", layOut);
+    document.addEventListener("visibilitychange", () => {
+      if (document.visibilityState === "visible") Module._webWindowEvent(2);
+    });
+  }
+
+  const page = {
+    touchScreen: () => (navigator.maxTouchPoints > 0 ? 1 : 0),
+    landscape: () => (innerWidth > innerHeight ? 1 : 0),
+    makeCanvas(width, height) {
+      canvas = document.getElementById("screen");
+      if (!canvas) return 0;
+      canvas.width = width;
+      canvas.height = height;
+      context = canvas.getContext("2d");
+      layOut();
+      listen();
+      ready = true;
+      return 1;
+    },
+    // A rectangle of blue-green-red pixels at `at` (rows `stride` bytes apart) onto the canvas,
+    // at (left + x, top + y).
+    show(at, stride, x, y, width, height, left, top) {
+      if (!context || width <= 0 || height <= 0) return;
+      const image = context.createImageData(width, height), rgba = image.data;
+      for (let row = 0; row < height; row++) {
+        let from = at + (y + row) * stride + x * 3, to = row * width * 4;
+        for (let column = 0; column < width; column++, from += 3, to += 4) {
+          rgba[to] = HEAPU8[from + 2];
+          rgba[to + 1] = HEAPU8[from + 1];
+          rgba[to + 2] = HEAPU8[from];
+          rgba[to + 3] = 255;
+        }
+      }
+      context.putImageData(image, left + x, top + y);
+    },
+    openAudio(rate) {
+      if (typeof AudioContext === "undefined") return 0;
+      audioRate = rate;
+      return 1;
+    },
+    closeAudio() {
+      audioRate = 0;
+      if (!audio) return;
+      node.onaudioprocess = null;
+      node.disconnect();
+      audio.close();
+      audio = node = null;
+    },
+    keepAwake(on) {
+      if (!navigator.wakeLock) return;
+      if (on && !wakeLock)
+        navigator.wakeLock.request("screen").then((lock) => (wakeLock = lock), () => {});
+      if (!on && wakeLock) wakeLock.release(), (wakeLock = null);
+    },
+    ended(code) {
+      page.exitCode = code;
+      document.body.classList.add("ended");
+    },
+    exitCode: null,
+    // For the tests: whether the instrument is up, what it played, what the canvas shows.
+    ready: () => ready,
+    record() {
+      recording = true;
+    },
+    played() {
+      const all = new Int16Array(played.reduce((n, part) => n + part.length, 0));
+      let at = 0;
+      for (const part of played) all.set(part, at), (at += part.length);
+      return base64(new Uint8Array(all.buffer));
+    },
+    frame() {
+      return base64(context.getImageData(0, 0, canvas.width, canvas.height).data);
+    },
+  };
+  function base64(bytes) {
+    let text = "";
+    for (let i = 0; i < bytes.length; i += 8192)
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+    return btoa(text);
+  }
+  return page;
+})();

@@ -1,0 +1,169 @@
+// window.cpp -- the window, its pixels and its input in the browser. The page (page.js) puts
+// the pixels on its canvas and hands its events here on the page's own thread; the program
+// takes them as its messages on its thread.
+#include "platform/platform.h"
+#include "platform/shared/input.h"
+#include "platform/shared/keypad.h"
+#include "platform/web/web_platform.h"
+
+#include <emscripten.h>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+WindowClass registered;
+uint8_t pixels[ScreenHeight * ScreenStride];
+uint8_t padPixels[ScreenHeight * ScreenStride];
+bool created;
+// Guards the message queue and the pad's state between the page's thread and the program's.
+std::mutex inputLock;
+std::condition_variable inputQueued;
+
+// The whole picture, the screen and the pad, onto the canvas. No lock is held while the page
+// runs a call for this thread: its own calls here take the lock.
+void showAll() {
+    MAIN_THREAD_EM_ASM({ fretstrummerPage.show($0, 720, 0, 0, 240, 320, 0, 0); }, pixels);
+    if (!keypadShown()) return;
+    {
+        std::lock_guard<std::mutex> held(inputLock);
+        drawKeypad(padPixels);
+    }
+    MAIN_THREAD_EM_ASM({ fretstrummerPage.show($0, $1 * 3, 0, 0, $1, $2, $3, $4); }, padPixels,
+                       keypadWidth(), keypadHeight(), keypadLeft(), keypadTop());
+}
+
+} // namespace
+
+// A pointer pressed (0), moved (1) or lifted (2) at (x, y) of the canvas in screen pixels: the
+// mouse (touch 0, buttons as the page has them) or a touch or pen known by id. 1 when the pad's
+// look changed: the page then draws it again (webPadPixels).
+extern "C" EMSCRIPTEN_KEEPALIVE int webPointer(int what, int touch, int id, int x, int y,
+                                               int buttons) {
+    bool changed = false;
+    {
+        std::lock_guard<std::mutex> held(inputLock);
+        if (!created) return 0;
+        if (touch) {
+            int pointer = keypadTouchPointer(id, what == 0);
+            if (pointer == 0) return 0;
+            changed = what == 0   ? keypadPointerDown(pointer, x, y)
+                      : what == 2 ? keypadPointerUp(pointer, x, y)
+                                  : keypadPointerMove(pointer, x, y);
+            if (what == 2) keypadTouchLifted(pointer);
+        } else if (keypadShown()) {
+            changed = what == 0   ? keypadPointerDown(0, x, y)
+                      : what == 2 ? keypadPointerUp(0, x, y)
+                                  : keypadPointerMove(0, x, y);
+        } else if (what == 1) {
+            // Moving with no button held is not a stylus event.
+            if (buttons & 1) queueStylusMove(x, y);
+        } else {
+            queueStylus(what == 0 ? MsgStylusDown : MsgStylusUp, x, y);
+        }
+    }
+    inputQueued.notify_one();
+    return changed;
+}
+
+// The pad drawn as it looks now, for the page to show.
+extern "C" EMSCRIPTEN_KEEPALIVE uint8_t* webPadPixels() {
+    std::lock_guard<std::mutex> held(inputLock);
+    drawKeypad(padPixels);
+    return padPixels;
+}
+
+// A key went down or up: its virtual-key code, as the page found it by the key's place.
+extern "C" EMSCRIPTEN_KEEPALIVE void webKey(int down, uint32_t code, int alt) {
+    {
+        std::lock_guard<std::mutex> held(inputLock);
+        if (alt && down && code == 115) // Alt+F4
+            queueMessage(MsgClose, 0, 0);
+        else
+            queueMessage(alt ? (down ? MsgSysKeyDown : MsgSysKeyUp)
+                             : (down ? MsgKeyDown : MsgKeyUp),
+                         code, 0);
+    }
+    inputQueued.notify_one();
+}
+
+// The page gained (1) or lost (0) the focus, or was shown again (2).
+extern "C" EMSCRIPTEN_KEEPALIVE void webWindowEvent(int what) {
+    {
+        std::lock_guard<std::mutex> held(inputLock);
+        if (what == 2)
+            queueMessage(MsgPaint, 0, 0);
+        else
+            queueMessage(MsgActivate, static_cast<uint32_t>(what), 0);
+    }
+    inputQueued.notify_one();
+}
+
+uint32_t platformRegisterClass(const WindowClass* windowClass) {
+    registered = *windowClass;
+    return 1;
+}
+
+WindowHandle platformCreateWindow(uint32_t, const char*, const char*, uint32_t, int, int, int, int,
+                                  WindowHandle, uint32_t, InstanceHandle, void*) {
+    // The pad goes below the strings on a portrait screen, beside them on a landscape one.
+    int touch = MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.touchScreen(); });
+    int landscape = MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.landscape(); });
+    keypadLayOut(touch != 0, landscape != 0);
+    int width = keypadShown() ? keypadWindowWidth() : ScreenWidth;
+    int height = keypadShown() ? keypadWindowHeight() : ScreenHeight;
+    if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.makeCanvas($0, $1); }, width, height))
+        return webRefuse("the page has no canvas");
+    std::lock_guard<std::mutex> held(inputLock);
+    created = true;
+    return TheWindow;
+}
+
+void platformSetWindowLong(WindowHandle, int, uint32_t) {}
+
+void platformSetWindowPos(WindowHandle, int, int, int, int, int, uint32_t) {}
+
+void platformSetForegroundWindow(WindowHandle) {}
+
+void platformUpdateWindow(WindowHandle) {
+    showAll();
+}
+
+int platformGetMessage(Message* message) {
+    std::unique_lock<std::mutex> held(inputLock);
+    inputQueued.wait(held, [message] { return takeQueuedMessage(message) != 0; });
+    return message->message != MsgQuit;
+}
+
+int platformPeekMessage(Message* message, uint32_t) {
+    std::lock_guard<std::mutex> held(inputLock);
+    return takeQueuedMessage(message);
+}
+
+void platformTranslateMessage(const Message*) {}
+
+int32_t platformDispatchMessage(const Message* m) {
+    return registered.windowProc
+               ? registered.windowProc(m->window, m->message, m->wParam, m->lParam)
+               : 0;
+}
+
+int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t, uint32_t) {
+    if (message == MsgPaint) showAll();
+    return 0;
+}
+
+ShellFullScreen platformLoadShellFullScreen() {
+    return nullptr;
+}
+
+uint8_t* platformWindowPixels(WindowHandle) {
+    return created ? pixels : nullptr;
+}
+
+void platformShowPixels(WindowHandle, int x, int y, int width, int height) {
+    if (!created) return;
+    MAIN_THREAD_EM_ASM({ fretstrummerPage.show($0, 720, $1, $2, $3, $4, 0, 0); }, pixels, x, y,
+                       width, height);
+}

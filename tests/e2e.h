@@ -1,0 +1,20 @@
+// e2e.h -- what the end-to-end tests of every platform check against.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+using Frame = std::vector<uint8_t>; // 240 x 320, blue green red, top row first
+
+// What the scripted platform shows: the play view, and the editor of a chord not set yet.
+const Frame& playView();
+const Frame& editorView();
+
+// The recording holds the six strings struck from string 5 to string 0 (open, or at these
+// frets), each note whole from its onset, mixed as the voices mix, and nothing else.
+void expectStrum(const std::vector<int16_t>& heard, const int* frets = nullptr);
+
+// Polls `ready` every 20 ms for up to `limit`.
+bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready);
