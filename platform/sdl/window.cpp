@@ -13,7 +13,6 @@ namespace {
 SDL_Window* sdlWindow;
 SDL_Renderer* renderer;
 SDL_Texture* texture;
-WindowClass registered;
 int scale = 1;
 uint8_t pixels[ScreenHeight * ScreenStride];
 
@@ -274,7 +273,7 @@ uint32_t platformRegisterClass(const WindowClass* windowClass) {
     // audio is brought up by the wave output alone.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return sdlRefuse();
     sdlCatchQuitSignals();
-    registered = *windowClass;
+    keepWindowClass(windowClass);
     return 1;
 }
 
@@ -352,9 +351,7 @@ int platformPeekMessage(Message* message, uint32_t) {
 void platformTranslateMessage(const Message*) {}
 
 int32_t platformDispatchMessage(const Message* m) {
-    return registered.windowProc
-               ? registered.windowProc(m->window, m->message, m->wParam, m->lParam)
-               : 0;
+    return dispatchToWindow(m);
 }
 
 int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t, uint32_t) {

@@ -6,6 +6,18 @@ static Message queued[QueueSize];
 static int queueHead, queueCount;
 static int lastX, lastY; // the stylus's last point, in screen pixels of 240 x 320
 
+static WindowClass registered;
+
+void keepWindowClass(const WindowClass* windowClass) {
+    registered = *windowClass;
+}
+
+int32_t dispatchToWindow(const Message* m) {
+    return registered.windowProc
+               ? registered.windowProc(m->window, m->message, m->wParam, m->lParam)
+               : 0;
+}
+
 int floorDiv(int a, int b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }

@@ -10,6 +10,10 @@ inline constexpr WindowHandle TheWindow = 1;
 // a / b rounded down, for pointer positions left of or above the window.
 int floorDiv(int a, int b);
 
+// The window class the program registered: its procedure takes every message dispatched.
+void keepWindowClass(const WindowClass* windowClass);
+int32_t dispatchToWindow(const Message* message);
+
 // Queues a message for the window (room for 64; more are dropped).
 void queueMessage(uint32_t message, uint32_t wParam, uint32_t lParam);
 // Takes the oldest queued message into *message: 1, or 0 when none is queued.

@@ -20,15 +20,30 @@ static WaveBlock* playing;
 // notification after the waiter's last look at the flag, so no wake-up is lost.
 static std::mutex handBackLock;
 static std::condition_variable handedBack;
+static std::atomic<bool> accepting; // between ringReset and ringDrop
 
 void ringReset() {
     ringHead.store(0);
     ringTail.store(0);
     headOffset = 0;
     playing = nullptr;
+    accepting.store(true);
 }
 
-int ringQueue(WaveBlock* block) {
+int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
+    if (!accepting.load() || size != sizeof(WaveBlock) || !block->buffer) return 1;
+    block->flags.fetch_or(WaveBlockPrepared);
+    return 0;
+}
+
+int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
+    if (block->flags.load() & WaveBlockQueued) return 1; // still playing
+    block->flags.fetch_and(~WaveBlockPrepared);
+    return 0;
+}
+
+int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
+    if (!accepting.load() || !(block->flags.load() & WaveBlockPrepared)) return 1;
     uint32_t tail = ringTail.load(std::memory_order_relaxed);
     if (tail - ringHead.load(std::memory_order_acquire) >= RingSize) return 1;
     block->flags.fetch_or(WaveBlockQueued, std::memory_order_relaxed);
@@ -73,13 +88,14 @@ int ringPlay(uint8_t* stream, int length) {
     return 0;
 }
 
-void ringWait(const WaveBlock* block, uint32_t milliseconds) {
+void platformWaveWait(WaveDevice, const WaveBlock* block, uint32_t milliseconds) {
     std::unique_lock<std::mutex> lock(handBackLock);
     handedBack.wait_for(lock, std::chrono::milliseconds(milliseconds),
                         [block] { return (block->flags.load() & WaveBlockDone) != 0; });
 }
 
 void ringDrop() {
+    accepting.store(false);
     for (uint32_t i = ringHead.load(); i != ringTail.load(); i++)
         ring[i % RingSize]->flags.fetch_and(~WaveBlockQueued);
     ringHead.store(ringTail.load());

@@ -24,27 +24,6 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     return 0;
 }
 
-int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
-    if (!deviceOpen.load() || size != sizeof(WaveBlock) || !block->buffer) return 1;
-    block->flags.fetch_or(WaveBlockPrepared);
-    return 0;
-}
-
-int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
-    if (!deviceOpen.load() || !(block->flags.load() & WaveBlockPrepared)) return 1;
-    return ringQueue(block);
-}
-
-void platformWaveWait(WaveDevice, const WaveBlock* block, uint32_t milliseconds) {
-    ringWait(block, milliseconds);
-}
-
-int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
-    if (block->flags.load() & WaveBlockQueued) return 1; // still playing
-    block->flags.fetch_and(~WaveBlockPrepared);
-    return 0;
-}
-
 int platformWaveClose(WaveDevice) {
     if (!deviceOpen.exchange(false)) return 1;
     // Once the page has let its node go it pulls no more: the blocks are free.

@@ -13,7 +13,6 @@
 
 namespace {
 
-WindowClass registered;
 uint8_t pixels[ScreenHeight * ScreenStride];
 uint8_t padPixels[ScreenHeight * ScreenStride];
 bool created;
@@ -101,7 +100,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webWindowEvent(int what) {
 }
 
 uint32_t platformRegisterClass(const WindowClass* windowClass) {
-    registered = *windowClass;
+    keepWindowClass(windowClass);
     return 1;
 }
 
@@ -144,9 +143,7 @@ int platformPeekMessage(Message* message, uint32_t) {
 void platformTranslateMessage(const Message*) {}
 
 int32_t platformDispatchMessage(const Message* m) {
-    return registered.windowProc
-               ? registered.windowProc(m->window, m->message, m->wParam, m->lParam)
-               : 0;
+    return dispatchToWindow(m);
 }
 
 int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t, uint32_t) {

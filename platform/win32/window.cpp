@@ -15,7 +15,6 @@
 namespace {
 
 HWND hwnd;
-WindowClass registered;
 int scale = 1;
 
 // The window's place and size, and where the picture stands in it.
@@ -302,7 +301,7 @@ uint32_t platformRegisterClass(const WindowClass* windowClass) {
     native.lpszClassName = name;
     ATOM atom = RegisterClassW(&native);
     if (!atom) return win32Refuse();
-    registered = *windowClass;
+    keepWindowClass(windowClass);
     return atom;
 }
 
@@ -369,9 +368,7 @@ void platformTranslateMessage(const Message* message) {
 }
 
 int32_t platformDispatchMessage(const Message* m) {
-    return registered.windowProc
-               ? registered.windowProc(m->window, m->message, m->wParam, m->lParam)
-               : 0;
+    return dispatchToWindow(m);
 }
 
 int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t wParam, uint32_t lParam) {
