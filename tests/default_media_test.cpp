@@ -15,9 +15,7 @@ namespace fs = std::filesystem;
 static const fs::path DefaultMedia = FRETSTRUMMER_MEDIA_DIR;
 
 static std::vector<int16_t> wavSamples(const Bytes& file) {
-    std::vector<int16_t> samples((file.size() - 44) / 2);
-    std::memcpy(samples.data(), file.data() + 44, samples.size() * 2);
-    return samples;
+    return samplesOf(Bytes(file.begin() + 44, file.end()));
 }
 
 // The fundamental, from the peak of the normalised autocorrelation near the expected period,

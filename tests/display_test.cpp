@@ -33,20 +33,7 @@ static void paste(Frame& frame, const Frame& pixels, int width, int height, int 
                     size_t(3 * width));
 }
 
-// Writes a frame that differs from what was expected next to the test, for a person to see.
-static void keepForAPerson(const Frame& frame, const std::string& name) {
-    Bytes bmp = bmpHeaders(240, -320);
-    bmp.insert(bmp.end(), frame.begin(), frame.end());
-    writeBytes(fs::path(::testing::TempDir()) / (name + ".bmp"), bmp);
-}
-
-#define EXPECT_FRAME(actual, expected, name)                                                       \
-    do {                                                                                           \
-        bool same = (actual) == (expected);                                                        \
-        EXPECT_TRUE(same) << name << ": the frame is in " << ::testing::TempDir() << name          \
-                          << ".bmp";                                                               \
-        if (!same) keepForAPerson(actual, name);                                                   \
-    } while (0)
+#define EXPECT_FRAME(actual, expected, name) EXPECT_TRUE((actual) == (expected)) << name
 
 struct DisplayTest : ::testing::Test {
     MediaFolder folder;

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <sys/types.h>
 #include <vector>
 
 using Frame = std::vector<uint8_t>; // 240 x 320, blue green red, top row first
@@ -18,3 +20,6 @@ void expectStrum(const std::vector<int16_t>& heard, const int* frets = nullptr);
 
 // Polls `ready` every 20 ms for up to `limit`.
 bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready);
+
+// Starts a program with its output thrown away, running `inChild` in the child first.
+pid_t spawn(const std::vector<std::string>& arguments, const std::function<void()>& inChild = {});

@@ -65,6 +65,22 @@ static std::string run(const std::string& command) {
     return output;
 }
 
+pid_t spawn(const std::vector<std::string>& arguments, const std::function<void()>& inChild) {
+    pid_t child = fork();
+    if (child == 0) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1), dup2(quiet, 2);
+        if (inChild) inChild();
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
 bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready) {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (!ready()) {
@@ -111,27 +127,25 @@ struct E2eTest : ::testing::Test {
     // Starts the program with SDL's disk audio driver recording into work/sound.raw.
     void start(const fs::path& executable = Program, const char* driver = "disk",
                bool display = true, const char* option = nullptr) {
-        program = fork();
-        if (program == 0) {
+        std::vector<std::string> command{executable.string()};
+        // The Windows program runs under Wine, its sound through ALSA's file plugin into the
+        // same recording.
+        const char* launcher = getenv("FRETSTRUMMER_LAUNCHER");
+        if (launcher) command.insert(command.begin(), launcher);
+        if (option) command.push_back(option);
+        program = spawn(command, [&] {
             if (!display) unsetenv("DISPLAY");
             setenv("SDL_AUDIODRIVER", driver, 1);
             // As on a desktop, where it is always set; without it the Wayland client complains.
             setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
             setenv("SDL_DISKAUDIOFILE", (work / "sound.raw").c_str(), 1);
-            int errors = open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(errors, 2);
-            // The Windows program runs under Wine, its sound through ALSA's file plugin into
-            // the same recording.
-            if (const char* launcher = getenv("FRETSTRUMMER_LAUNCHER")) {
-                std::ofstream(work / ".asoundrc")
-                    << "pcm.!default { type file slave.pcm \"null\" format \"raw\" file \""
-                    << (work / "sound.raw").string() << "\" }\n";
-                setenv("HOME", work.c_str(), 1);
-                execlp(launcher, launcher, executable.c_str(), option, nullptr);
-            }
-            execl(executable.c_str(), executable.c_str(), option, nullptr);
-            _exit(127);
-        }
+            dup2(open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            if (!launcher) return;
+            std::ofstream(work / ".asoundrc")
+                << "pcm.!default { type file slave.pcm \"null\" format \"raw\" file \""
+                << (work / "sound.raw").string() << "\" }\n";
+            setenv("HOME", work.c_str(), 1);
+        });
     }
 
     // The failures only SDL's drivers make: no display, no audio driver.
@@ -167,21 +181,6 @@ struct E2eTest : ::testing::Test {
             << "the PulseAudio server did not start";
         recorder = spawn({"parec", "-d", "out.monitor", "--format=s16le", "--rate=22050",
                           "--channels=1", "--file-format=raw", (work / "sound.raw").string()});
-    }
-
-    static pid_t spawn(const std::vector<std::string>& arguments) {
-        pid_t child = fork();
-        if (child == 0) {
-            std::vector<char*> argv;
-            for (const std::string& argument : arguments)
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, 1), dup2(quiet, 2);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        return child;
     }
 
     void waitForWindow() {
@@ -245,12 +244,7 @@ struct E2eTest : ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1000 - status;
     }
 
-    std::vector<int16_t> recording() const {
-        Bytes bytes = readBytes(work / "sound.raw");
-        std::vector<int16_t> samples(bytes.size() / 2);
-        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-        return samples;
-    }
+    std::vector<int16_t> recording() const { return samplesOf(readBytes(work / "sound.raw")); }
 
     std::string errors() const {
         std::ifstream in(work / "stderr");

@@ -4,6 +4,7 @@
 #include "platform/scripted/scripted.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 
@@ -42,6 +43,12 @@ void MediaFolder::copyDefaults(const std::string& ending) const {
 Bytes readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<int16_t> samplesOf(const Bytes& bytes) {
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
 }
 
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {

@@ -25,7 +25,8 @@ struct MediaFolder {
 Bytes readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes);
 
-// Little-endian 16-bit samples.
+// Little-endian 16-bit samples, and back.
+std::vector<int16_t> samplesOf(const Bytes& bytes);
 Bytes pcm(std::initializer_list<int> samples);
 Bytes pcm(const std::vector<int16_t>& samples);
 

@@ -165,17 +165,26 @@ var fretstrummerPage = (function () {
       const all = new Int16Array(played.reduce((n, part) => n + part.length, 0));
       let at = 0;
       for (const part of played) all.set(part, at), (at += part.length);
-      return base64(new Uint8Array(all.buffer));
+      return hex(new Uint8Array(all.buffer));
     },
-    frame() {
-      return base64(context.getImageData(0, 0, canvas.width, canvas.height).data);
+    // The canvas's pixels at (x, y, width, height), blue green red, as the program's are.
+    frame(x, y, width, height) {
+      const rgba = context.getImageData(x, y, width, height).data;
+      const bgr = new Uint8Array(width * height * 3);
+      for (let i = 0; i < width * height; i++)
+        bgr.set([rgba[i * 4 + 2], rgba[i * 4 + 1], rgba[i * 4]], i * 3);
+      return hex(bgr);
+    },
+    // Where the canvas is in the window, and the size of its pixels, in CSS pixels.
+    box() {
+      const box = canvas.getBoundingClientRect();
+      return [box.left, box.top, box.width / canvas.width].join(" ");
     },
   };
-  function base64(bytes) {
+  function hex(bytes) {
     let text = "";
-    for (let i = 0; i < bytes.length; i += 8192)
-      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
-    return btoa(text);
+    for (const byte of bytes) text += (byte < 16 ? "0" : "") + byte.toString(16);
+    return text;
   }
   return page;
 })();
