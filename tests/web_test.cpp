@@ -32,7 +32,7 @@ struct WebTest : ::testing::Test {
     pid_t server = 0, browser = 0;
     int toBrowser = -1, fromBrowser = -1, nextId = 1;
     std::ifstream answers; // fromBrowser's
-    std::string url, session;
+    std::string url, pageId;
     fs::path profile;
     double left = 0, top = 0, cssPixel = 1; // where the canvas is, in CSS pixels
 
@@ -57,10 +57,10 @@ struct WebTest : ::testing::Test {
         answers.open("/proc/self/fd/" + std::to_string(fromBrowser));
         std::string target =
             field(call("Target.createTarget", R"({"url":"about:blank"})"), "targetId");
-        session = field(
+        pageId = field(
             call("Target.attachToTarget", R"({"targetId":")" + target + R"(","flatten":true})"),
             "sessionId");
-        ASSERT_FALSE(session.empty()) << "no page to drive";
+        ASSERT_FALSE(pageId.empty()) << "no page to drive";
     }
 
     void TearDown() override {
@@ -76,7 +76,7 @@ struct WebTest : ::testing::Test {
         std::string id = std::to_string(nextId++);
         std::string message = "{\"id\":" + id + ",\"method\":\"" + method +
                               "\",\"params\":" + params +
-                              (session.empty() ? "" : ",\"sessionId\":\"" + session + "\"") + "}";
+                              (pageId.empty() ? "" : ",\"sessionId\":\"" + pageId + "\"") + "}";
         if (write(toBrowser, message.c_str(), message.size() + 1) <= 0) return "";
         // Chromium's events come in between; a browser that stops answering fails the test
         // through the alarm.
