@@ -57,11 +57,6 @@ var fretstrummerPage = (function () {
     if (audio.state !== "running") audio.resume();
   }
 
-  function showPad() {
-    const pad = canvas.width > 240 ? [120, 320, 240, 0] : [240, 120, 0, 320];
-    page.show(Module._webPadPixels(), pad[0] * 3, 0, 0, pad[0], pad[1], pad[2], pad[3]);
-  }
-
   function pointer(what, event) {
     const touch = event.pointerType !== "mouse";
     if (!touch && what !== 1 && event.button !== 0) return;
@@ -73,8 +68,7 @@ var fretstrummerPage = (function () {
     const box = canvas.getBoundingClientRect();
     const x = Math.floor((event.clientX - box.left) * canvas.width / box.width);
     const y = Math.floor((event.clientY - box.top) * canvas.height / box.height);
-    if (Module._webPointer(what, touch ? 1 : 0, event.pointerId, x, y, event.buttons))
-      showPad();
+    Module._webPointer(what, touch ? 1 : 0, event.pointerId, x, y, event.buttons);
   }
 
   function key(down, event) {

@@ -36,17 +36,17 @@ void showAll() {
 } // namespace
 
 // A pointer pressed (0), moved (1) or lifted (2) at (x, y) of the canvas in screen pixels: the
-// mouse (touch 0, buttons as the page has them) or a touch or pen known by id. 1 when the pad's
-// look changed: the page then draws it again (webPadPixels).
-extern "C" EMSCRIPTEN_KEEPALIVE int webPointer(int what, int touch, int id, int x, int y,
-                                               int buttons) {
+// mouse (touch 0, buttons as the page has them) or a touch or pen known by id. A pad whose look
+// changed is shown again at once: this is the page's own thread.
+extern "C" EMSCRIPTEN_KEEPALIVE void webPointer(int what, int touch, int id, int x, int y,
+                                                int buttons) {
     bool changed = false;
     {
         std::lock_guard<std::mutex> held(inputLock);
-        if (!created) return 0;
+        if (!created) return;
         if (touch) {
             int pointer = keypadTouchPointer(id, what == 0);
-            if (pointer == 0) return 0;
+            if (pointer == 0) return;
             changed = what == 0   ? keypadPointerDown(pointer, x, y)
                       : what == 2 ? keypadPointerUp(pointer, x, y)
                                   : keypadPointerMove(pointer, x, y);
@@ -61,16 +61,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webPointer(int what, int touch, int id, int 
         } else {
             queueStylus(what == 0 ? MsgStylusDown : MsgStylusUp, x, y);
         }
+        if (changed) {
+            drawKeypad(padPixels);
+            EM_ASM({ fretstrummerPage.show($0, $1 * 3, 0, 0, $1, $2, $3, $4); }, padPixels,
+                   keypadWidth(), keypadHeight(), keypadLeft(), keypadTop());
+        }
     }
     inputQueued.notify_one();
-    return changed;
-}
-
-// The pad drawn as it looks now, for the page to show.
-extern "C" EMSCRIPTEN_KEEPALIVE uint8_t* webPadPixels() {
-    std::lock_guard<std::mutex> held(inputLock);
-    drawKeypad(padPixels);
-    return padPixels;
 }
 
 // A key went down or up: its virtual-key code, as the page found it by the key's place.
