@@ -23,7 +23,7 @@ static void setUp() {
     MainWindow = platformCreateWindow(0, "", "", 0, 0, 0, 240, 320, 0, 0, 0, nullptr);
     loadSprites();
     initStrings();
-    createSurfaces();
+    createSurfaces(MainWindow);
 }
 
 static void BM_redrawAllPlay(benchmark::State& state) {

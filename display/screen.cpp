@@ -1,7 +1,7 @@
 // screen.cpp -- draws the play view or the chord editor into the back buffer, then the window.
 #include "display/screen.h"
 
-#include "app/startup.h"
+#include "display/layout.h"
 #include "display/sprites.h"
 #include "instrument/chords.h"
 #include "instrument/strings.h"
@@ -13,8 +13,12 @@ static uint8_t backBufferPixels[ScreenHeight * ScreenStride];
 Surface BackBuffer{backBufferPixels, ScreenWidth, ScreenHeight, ScreenStride, false};
 Surface WindowSurface{nullptr, ScreenWidth, ScreenHeight, ScreenStride, false};
 
-int createSurfaces() {
-    WindowSurface.pixels = platformWindowPixels(MainWindow);
+// The window every frame goes to.
+static WindowHandle shownIn;
+
+int createSurfaces(WindowHandle window) {
+    shownIn = window;
+    WindowSurface.pixels = platformWindowPixels(window);
     if (!WindowSurface.pixels) return 0;
     std::memset(backBufferPixels, 0, sizeof backBufferPixels);
     return 1;
@@ -26,27 +30,27 @@ static void draw(const Sprite* sprite, int x, int y) {
 
 static void copyToWindow(int x, int y, int width, int height) {
     copyRect(&WindowSurface, x, y, width, height, &BackBuffer, x, y, RopCopy);
-    platformShowPixels(MainWindow, x, y, width, height);
+    platformShowPixels(shownIn, x, y, width, height);
 }
 
 void redrawAll() {
     if (!EditedChord) {
         draw(BackgroundSprite, 0, 0);
         draw(ExitSprite, 0, 0);
-        draw(ResetSprite, 50, 0);
+        draw(ResetSprite, ResetStripLeft, 0);
         for (const StringState& s : Strings)
             draw(s.sprite, s.left + s.width / 2 - s.sprite->width / 2, s.top);
     } else {
-        for (int s = 0; s < 6; s++)
-            for (int f = 0; f < 8; f++)
-                draw(EditedChord->frets[s] == f ? LadSpotSprite : LadSprite, 200 - 40 * s,
-                     280 - 40 * f);
+        for (int s = 0; s < StringCount; s++)
+            for (int f = 0; f < FretCount; f++)
+                draw(EditedChord->frets[s] == f ? LadSpotSprite : LadSprite, stringLeft(s),
+                     fretTop(f));
     }
     copyToWindow(0, 0, ScreenWidth, ScreenHeight);
 }
 
 void redrawCell(int string, int fret, CellMode mode) {
-    int x = (5 - string) * 40, y = (7 - fret) * 40;
+    int x = stringLeft(string), y = fretTop(fret);
     draw(mode == CellMarked ? LadSpotSprite : LadSprite, x, y);
-    copyToWindow(x, y, 40, 40);
+    copyToWindow(x, y, ColumnWidth, CellHeight);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "display/surface.h"
+#include "platform/platform.h"
 
 #include <cstdint>
 
@@ -11,9 +12,9 @@ extern Surface BackBuffer;
 // fetched them.
 extern Surface WindowSurface;
 
-// Start-up's steps 17 to 19: the window's pixels, and the back buffer all black. 0 when the
-// window has no pixels to draw into.
-int createSurfaces();
+// Takes the window's pixels, where every frame is copied from now on, and makes the back
+// buffer all black. 0 when the window has no pixels to draw into.
+int createSurfaces(WindowHandle window);
 
 enum CellMode { CellEmpty, CellMarked };
 

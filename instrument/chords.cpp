@@ -1,6 +1,7 @@
 // chords.cpp -- chord keys and the fret-grid editor.
 #include "instrument/chords.h"
 
+#include "display/layout.h"
 #include "display/screen.h"
 #include "instrument/strings.h"
 
@@ -33,8 +34,8 @@ void chordKeyUp(uint32_t k) {
 }
 
 void editTap(uint32_t x, uint32_t y) {
-    int s = 5 - static_cast<int>(x / 40);
-    int f = 7 - static_cast<int>(y / 40);
+    int s = stringAt(static_cast<int>(x));
+    int f = fretAt(static_cast<int>(y));
     if (EditedChord->frets[s] == f) return;
     redrawCell(s, EditedChord->frets[s], CellEmpty);
     EditedChord->frets[s] = static_cast<uint8_t>(f);

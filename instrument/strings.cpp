@@ -1,6 +1,7 @@
 // strings.cpp -- turns stylus points into plucked notes, one per string per stroke.
 #include "instrument/strings.h"
 
+#include "display/layout.h"
 #include "instrument/chords.h"
 
 StringState Strings[StringCount];
@@ -10,11 +11,11 @@ void initStrings() {
         StringState& s = Strings[i];
         s.sprite = StringSprite[i];
         s.index = i;
-        s.left = 200 - 40 * i;
+        s.left = stringLeft(i);
         s.top = 0;
-        s.right = 240 - 40 * i;
-        s.width = 40;
-        s.height = 320;
+        s.right = s.left + ColumnWidth;
+        s.width = ColumnWidth;
+        s.height = ScreenHeight;
         for (int f = 0; f < FretCount; f++) s.fretSamples[f] = &SampleBank[i * FretCount + f];
     }
 }
@@ -39,16 +40,17 @@ void pluck(StringState* string) {
 }
 
 int stylusPoint(uint32_t x, uint32_t y) {
-    if (x >= 240 || y >= 320) return 1;
+    if (x >= ScreenWidth || y >= ScreenHeight) return 1;
+    int px = static_cast<int>(x), py = static_cast<int>(y);
     if (EditedChord) {
         editTap(x, y);
         return 1;
     }
-    if (x <= 4 && y <= 4) return 0;
-    if (x >= 50 && x <= 190 && y <= 4) {
+    if (inExitSquare(px, py)) return 0;
+    if (inResetStrip(px, py)) {
         clearChords();
         return 1;
     }
-    pluck(&Strings[5 - x / 40]);
+    pluck(&Strings[stringAt(px)]);
     return 1;
 }

@@ -1,5 +1,6 @@
 // Frames pixel for pixel: the play view, the editor, a tap, the splash, and odd bitmaps.
 #include "app/startup.h"
+#include "display/layout.h"
 #include "display/screen.h"
 #include "display/splash.h"
 #include "display/sprites.h"
@@ -33,7 +34,7 @@ static void paste(Frame& frame, const Frame& pixels, int width, int height, int 
                     size_t(3 * width));
 }
 
-#define EXPECT_FRAME(actual, expected, name) EXPECT_TRUE((actual) == (expected)) << name
+#define EXPECT_FRAME(actual, expected, name) EXPECT_TRUE(sameFrame(actual, expected)) << name
 
 struct DisplayTest : ::testing::Test {
     MediaFolder folder;
@@ -55,7 +56,7 @@ struct DisplayTest : ::testing::Test {
         initStrings();
         clearChords();
         ActiveChord = EditedChord = nullptr;
-        ASSERT_EQ(createSurfaces(), 1);
+        ASSERT_EQ(createSurfaces(MainWindow), 1);
         redrawAll();
     }
     static Frame window() {
@@ -79,7 +80,8 @@ struct DisplayTest : ::testing::Test {
                              spot = picture(defaults / "LadSpot.bmp", 40, 40);
         for (int s = 0; s < 6; s++)
             for (int f = 0; f < 8; f++)
-                paste(frame, frets[s] == f ? spot : lad, 40, 40, 200 - 40 * s, 280 - 40 * f);
+                paste(frame, frets[s] == f ? spot : lad, ColumnWidth, CellHeight, stringLeft(s),
+                      fretTop(f));
         return frame;
     }
 };
