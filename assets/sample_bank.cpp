@@ -2,6 +2,7 @@
 #include "assets/sample_bank.h"
 
 #include "assets/media.h"
+#include "audio/audio_output.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,12 +53,12 @@ static int checkFormat(const unsigned char* fmt, uint32_t size, uint32_t got) {
                   ? readLe16(fmt + 24)
                   : 0xFFFE;
     }
-    if (tag != 1 || channels != 1 || rate != 22050 || bits != 16) {
+    if (tag != 1 || channels != 1 || rate != OutputRate || bits != 16) {
         char why[200];
         std::snprintf(why, sizeof why,
                       "it declares format %u, %u channels, %u Hz, %u bits per sample; "
-                      "it must be PCM (format 1), mono, 22050 Hz, 16 bits",
-                      tag, channels, rate, bits);
+                      "it must be PCM (format 1), mono, %u Hz, 16 bits",
+                      tag, channels, rate, bits, OutputRate);
         return mediaFailed(why);
     }
     return 1;

@@ -17,8 +17,8 @@ struct WaveImage {
     uint32_t pcmSize;
 };
 
-// A note: signed 16-bit little-endian mono samples at 22050 Hz, and its length in bytes, which
-// its buffer holds exactly.
+// A note: signed 16-bit little-endian mono samples at the output's rate, and its length in bytes,
+// which its buffer holds exactly.
 struct Sample {
     int16_t* data;
     uint32_t length;

@@ -3,6 +3,7 @@
 
 #include "audio/voice_pool.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,14 +11,14 @@
 #include <thread>
 
 PcmFormat OutputFormat;
-WaveBlock OutputBlock[2];
+WaveBlock OutputBlock[OutputBlockCount];
 std::atomic<uint8_t> stopRequested;
 std::atomic<uint8_t> feederStopped;
 
 static WaveDevice outputDevice;
 // Scratch A feeds block A, scratch B block B. Static, so the feeder has no failure path and
 // allocates nothing.
-alignas(16) static int16_t scratch[2][OutputBlockBytes / 2];
+alignas(16) static int16_t scratch[OutputBlockCount][OutputBlockSamples];
 
 // How long closeAudio waits for the feeder to stop, and then for the last blocks to play out,
 // before it closes the device regardless: a device that stops handing blocks back (a sound
@@ -97,8 +98,7 @@ static void giveBack(int prepared) {
 }
 
 int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize) {
-    // The mixer makes mono samples, and its full-block path and the feeder's moves are made
-    // for 1024-byte blocks.
+    // The mixer makes mono samples, and the feeder's scratch blocks are OutputBlockBytes long.
     if (channels != 1 || blockSize != OutputBlockBytes) return 0;
     OutputFormat.formatTag = 1;
     OutputFormat.channels = static_cast<uint16_t>(channels);
@@ -111,7 +111,7 @@ int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize) {
     feederStopped.store(0);
 
     if (platformWaveOpen(&outputDevice, &OutputFormat) != 0) return 0;
-    for (int i = 0; i < 2; i++) {
+    for (int i = 0; i < OutputBlockCount; i++) {
         WaveBlock& block = OutputBlock[i];
         block.bufferLength = blockSize;
         block.bytesRecorded = 0;
@@ -129,7 +129,7 @@ int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize) {
     }
     for (Voice& voice : VoicePool) stopVoice(&voice);
     if (!platformStartThread(AudioFeeder)) {
-        giveBack(2);
+        giveBack(OutputBlockCount);
         return 0;
     }
     return 1;
@@ -141,9 +141,9 @@ void closeAudio() {
     // Whatever the feeder still mixes is silence.
     for (Voice& voice : VoicePool) stopVoice(&voice);
 
-    uint32_t rate = OutputFormat.samplesPerSecond ? OutputFormat.samplesPerSecond : 22050;
+    uint32_t rate = OutputFormat.samplesPerSecond ? OutputFormat.samplesPerSecond : OutputRate;
     auto blockPeriods = [rate](int count) {
-        return std::chrono::microseconds(1000000LL * count * (OutputBlockBytes / 2) / rate);
+        return std::chrono::microseconds(1000000LL * count * OutputBlockSamples / rate);
     };
     Clock::time_point deadline = Clock::now() + blockPeriods(FeederStopBlockPeriods);
     auto waitFor = [&](auto ready) {
@@ -156,10 +156,11 @@ void closeAudio() {
     bool stopped = waitFor([] { return feederStopped.load(std::memory_order_acquire) != 0; });
     // The device plays out the last blocks the feeder queued.
     deadline = Clock::now() + blockPeriods(PlayOutBlockPeriods);
-    if (stopped) waitFor([] { return isDone(OutputBlock[0]) && isDone(OutputBlock[1]); });
+    if (stopped)
+        waitFor([] { return std::all_of(std::begin(OutputBlock), std::end(OutputBlock), isDone); });
 
-    platformWaveUnprepare(outputDevice, &OutputBlock[0], sizeof(WaveBlock));
-    platformWaveUnprepare(outputDevice, &OutputBlock[1], sizeof(WaveBlock));
+    for (WaveBlock& block : OutputBlock)
+        platformWaveUnprepare(outputDevice, &block, sizeof(WaveBlock));
     // The close runs beside this thread, which waits for it only so long.
     deviceClosed.store(0, std::memory_order_release);
     if (!platformStartThread(closeDevice)) closeDevice();

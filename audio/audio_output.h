@@ -6,19 +6,24 @@
 #include <atomic>
 #include <cstdint>
 
-inline constexpr uint32_t OutputBlockBytes = 1024; // 512 samples, about 23.2 ms
+// The program's sound: mono, signed 16-bit samples, OutputRate a second, handed to the device
+// in OutputBlockCount alternating blocks of OutputBlockSamples samples (about 23.2 ms each).
+inline constexpr uint32_t OutputRate = 22050;
+inline constexpr uint32_t OutputBlockSamples = 512;
+inline constexpr uint32_t OutputBlockBytes = OutputBlockSamples * sizeof(int16_t);
+inline constexpr int OutputBlockCount = 2;
 
 // The format the device was opened with.
 extern PcmFormat OutputFormat;
 // Blocks A (0) and B (1), used in the order A, B, A, B, ...
-extern WaveBlock OutputBlock[2];
+extern WaveBlock OutputBlock[OutputBlockCount];
 
 // Written once each: by closeAudio, and by the feeder as its last act.
 extern std::atomic<uint8_t> stopRequested;
 extern std::atomic<uint8_t> feederStopped;
 
-// Opens the device (channels must be 1, blockSize 1024), prepares both blocks, frees every
-// voice and starts the feeder. 1 when the output runs; 0 on any failure, with whatever was
+// Opens the device (channels must be 1, blockSize OutputBlockBytes), prepares both blocks, frees
+// every voice and starts the feeder. 1 when the output runs; 0 on any failure, with whatever was
 // acquired given back.
 int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize);
 

@@ -46,20 +46,21 @@ void addClamped(int16_t* block, const int16_t* source, uint32_t samples) {
     }
 }
 
-// A saturating 16-bit add is exactly the clamp above, eight or sixteen samples at a time.
-void addClampedBlock(int16_t* block, const int16_t* source) {
+// A saturating 16-bit add is exactly the clamp above, eight samples at a time; what is left of
+// a block that is not a whole number of eights goes one at a time.
+void addClampedBlock(int16_t* block, const int16_t* source, uint32_t samples) {
+    uint32_t i = 0;
 #if defined(MIX_SSE2)
-    for (int i = 0; i < 512; i += 8) {
+    for (; i + 8 <= samples; i += 8) {
         __m128i sum = _mm_adds_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i)),
                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(block + i), sum);
     }
 #elif defined(MIX_NEON)
-    for (int i = 0; i < 512; i += 8)
+    for (; i + 8 <= samples; i += 8)
         vst1q_s16(block + i, vqaddq_s16(vld1q_s16(block + i), vld1q_s16(source + i)));
-#else
-    addClamped(block, source, 512);
 #endif
+    addClamped(block + i, source + i, samples - i);
 }
 
 void mixVoices(int16_t* block, uint32_t count) {
@@ -68,8 +69,8 @@ void mixVoices(int16_t* block, uint32_t count) {
         uint32_t remaining = voice.length - voice.position;
         uint32_t n = remaining < count ? remaining : count;
         const int16_t* source = voice.data + voice.position / 2;
-        if (n == 1024)
-            addClampedBlock(block, source);
+        if (n == count)
+            addClampedBlock(block, source, n / 2);
         else
             addClamped(block, source, n >> 1);
         voice.position += n;

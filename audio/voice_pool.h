@@ -34,5 +34,6 @@ void unlockVoices();
 
 // block[i] = clamp(block[i] + source[i]) for `samples` samples, one at a time.
 void addClamped(int16_t* block, const int16_t* source, uint32_t samples);
-// The same for exactly 512 samples, with SIMD saturating adds where the processor has them.
-void addClampedBlock(int16_t* block, const int16_t* source);
+// The same, with SIMD saturating adds where the processor has them: the mixer's path for a
+// voice that sounds through the whole block, whatever the block's size.
+void addClampedBlock(int16_t* block, const int16_t* source, uint32_t samples);

@@ -47,7 +47,7 @@ def soundfont_note(key, folder):
                     "44100", "-O", "float", "-T", "wav", "-F", raw, SOUNDFONT, mid],
                    check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["sox", "-R", raw, "-b", "16", wav, "remix", "-", "silence", "1", "1s", "-70d",
-                    "rate", "-v", "22050", "trim", "0", "2.75", "gain", "-n", "-10"],
+                    "rate", "-v", str(RATE), "trim", "0", "2.75", "gain", "-n", "-10"],
                    check=True, stderr=subprocess.DEVNULL)
     return read_wav(wav)
 

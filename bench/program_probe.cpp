@@ -59,7 +59,7 @@ extern "C" int SDL_PollEvent(SDL_Event* event) {
 }
 
 static SDL_AudioCallback programCallback;
-static int outputRate = 22050;
+static int outputRate = 1; // the device's, once it opens
 
 static void SDLCALL timedCallback(void* user, Uint8* stream, int length) {
     static bool silent = true;

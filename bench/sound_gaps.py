@@ -6,6 +6,8 @@
 import sys
 from array import array
 
+RATE = 22050  # the program's samples a second
+
 for path in sys.argv[1:]:
     samples = array("h")
     with open(path, "rb") as f:
@@ -16,9 +18,9 @@ for path in sys.argv[1:]:
         if value == 0:
             zeros += 1
             if zeros == 64 and loud_before:
-                gaps.append(f"{(at - 63) / 22050:.3f}")
+                gaps.append(f"{(at - 63) / RATE:.3f}")
             continue
         loud_before = abs(value) > 64
         zeros = 0
     where = f" (at {', '.join(gaps[:10])} s)" if gaps else ""
-    print(f"{path}: {len(gaps)} gaps in {len(samples) / 22050:.0f} s of sound{where}")
+    print(f"{path}: {len(gaps)} gaps in {len(samples) / RATE:.0f} s of sound{where}")

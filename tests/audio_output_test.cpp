@@ -50,27 +50,27 @@ static std::vector<int16_t> rampNote(int samples) {
 static void expectNoteFrom(const std::vector<ScriptedBlock>& blocks, size_t first,
                            const std::vector<int16_t>& note) {
     for (size_t b = 0; b < blocks.size(); b++)
-        for (size_t i = 0; i < 512; i++) {
-            size_t at = (b - first) * 512 + i;
+        for (size_t i = 0; i < OutputBlockSamples; i++) {
+            size_t at = (b - first) * OutputBlockSamples + i;
             int expected = b >= first && at < note.size() ? note[at] : 0;
             ASSERT_EQ(blocks[b].samples[i], expected) << "block " << b << " sample " << i;
         }
 }
 
 TEST_F(AudioOutputTest, OpensTheFormatAndAlternatesWholeSilentBlocks) {
-    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
     std::vector<ScriptedBlock> blocks = runBlocks(12);
     ASSERT_EQ(blocks.size(), 12u);
     for (size_t i = 0; i < blocks.size(); i++) {
         EXPECT_EQ(blocks[i].which, i % 2 ? 'B' : 'A') << i;
-        EXPECT_EQ(blocks[i].samples, std::vector<int16_t>(512, 0)) << i;
+        EXPECT_EQ(blocks[i].samples, std::vector<int16_t>(OutputBlockSamples, 0)) << i;
     }
     for (const Voice& voice : VoicePool) EXPECT_NE(voice.isFree.load(), 0);
 }
 
 TEST_F(AudioOutputTest, AVoiceStartedBeforeTheFirstMixSoundsFromBlockB) {
     scriptedHoldThreads(true);
-    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
     std::vector<int16_t> note = rampNote(1500);
     lockVoices();
     allocateVoice(note.data(), 3000);
@@ -81,7 +81,7 @@ TEST_F(AudioOutputTest, AVoiceStartedBeforeTheFirstMixSoundsFromBlockB) {
 }
 
 TEST_F(AudioOutputTest, ANoteSoundsSampleExactTwoToThreeBlocksAfterItStarts) {
-    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
     runBlocks(5);
     std::vector<int16_t> note = rampNote(2000);
     lockVoices();
@@ -97,7 +97,7 @@ TEST_F(AudioOutputTest, ANoteSoundsSampleExactTwoToThreeBlocksAfterItStarts) {
 
 TEST_F(AudioOutputTest, AStopAskedBeforeTheFeederRunsQueuesNothing) {
     scriptedHoldThreads(true);
-    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
     stopRequested.store(1);
     scriptedHoldThreads(false);
     closeAudio();
@@ -107,7 +107,7 @@ TEST_F(AudioOutputTest, AStopAskedBeforeTheFeederRunsQueuesNothing) {
 
 TEST_F(AudioOutputTest, CloseStopsTheFeederFreesEveryVoiceAndReleasesTheDevice) {
     scriptedSetPlayback(ScriptedPlayback::RealTime);
-    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
     std::vector<int16_t> note = rampNote(40000);
     lockVoices();
     for (int i = 0; i < 3; i++) allocateVoice(note.data(), 80000);
@@ -124,7 +124,7 @@ TEST_F(AudioOutputTest, CloseStopsTheFeederFreesEveryVoiceAndReleasesTheDevice) 
 }
 
 TEST_F(AudioOutputTest, CloseReturnsEvenWhenTheDeviceNeverHandsABlockBackOrNeverCloses) {
-    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
     ASSERT_TRUE(waitQueued(2));
     auto start = std::chrono::steady_clock::now();
     closeAudio();
@@ -137,7 +137,7 @@ TEST_F(AudioOutputTest, CloseReturnsEvenWhenTheDeviceNeverHandsABlockBackOrNever
     // A close that never returns is left behind with a line; the blocks stay with the device.
     scriptedReset();
     scriptedSetPlayback(ScriptedPlayback::Instant);
-    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
     scriptedStallWaveClose(true);
     ::testing::internal::CaptureStderr();
     closeAudio();
@@ -152,13 +152,13 @@ TEST_F(AudioOutputTest, CloseReturnsEvenWhenTheDeviceNeverHandsABlockBackOrNever
 
 TEST_F(AudioOutputTest, ARefusalGivesZeroBeforeAnyThreadAndGivesEverythingBack) {
     scriptedRefuseWaveOpen(true);
-    EXPECT_EQ(openAudio(1, 22050, 1024), 0);
+    EXPECT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 0);
     EXPECT_EQ(scriptedCalls(), std::vector<std::string>{"waveOpen 1 1 22050 44100 2 16 0"});
 
     for (int nth : {1, 2}) {
         scriptedReset();
         scriptedRefuseWavePrepare(nth);
-        EXPECT_EQ(openAudio(1, 22050, 1024), 0) << nth;
+        EXPECT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 0) << nth;
         EXPECT_EQ(scriptedThreadsStarted(), 0);
         EXPECT_EQ(scriptedCalls().back(), "waveClose") << nth;
         EXPECT_EQ(OutputBlock[0].buffer, nullptr);
@@ -167,11 +167,11 @@ TEST_F(AudioOutputTest, ARefusalGivesZeroBeforeAnyThreadAndGivesEverythingBack) 
 
     scriptedReset();
     scriptedRefuseThreads(true);
-    EXPECT_EQ(openAudio(1, 22050, 1024), 0);
+    EXPECT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 0);
     EXPECT_EQ(scriptedCalls().back(), "waveClose");
 
     scriptedReset();
-    EXPECT_EQ(openAudio(2, 22050, 1024), 0);
-    EXPECT_EQ(openAudio(1, 22050, 2048), 0);
+    EXPECT_EQ(openAudio(2, OutputRate, OutputBlockBytes), 0);
+    EXPECT_EQ(openAudio(1, OutputRate, 2 * OutputBlockBytes), 0);
     EXPECT_TRUE(scriptedCalls().empty());
 }

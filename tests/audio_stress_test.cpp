@@ -20,7 +20,7 @@ TEST(AudioStress, PluckingNeverMeetsAHalfWrittenVoice) {
         notes.emplace_back(3000 + 700 * s, int16_t(100 * (s + 1)));
         lengths[s] = uint32_t(notes[s].size() * 2 - (s % 2));
     }
-    ASSERT_EQ(openAudio(1, 22050, 1024), 1);
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
 
     // Thousands of plucks, and thousands of blocks mixed meanwhile.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -40,7 +40,7 @@ TEST(AudioStress, PluckingNeverMeetsAHalfWrittenVoice) {
             ASSERT_TRUE(owner >= 0 && owner < 6);
             ASSERT_EQ(v.data, notes[owner].data());
             ASSERT_EQ(v.length, lengths[owner]);
-            ASSERT_TRUE(v.position % 1024 == 0 && v.position < v.length) << v.position;
+            ASSERT_TRUE(v.position % OutputBlockBytes == 0 && v.position < v.length) << v.position;
         }
         unlockVoices();
     }

@@ -22,7 +22,7 @@ static std::vector<int16_t> wavSamples(const Bytes& file) {
 // over the half second after the first: a plucked string starts sharp and settles.
 static double fundamental(const std::vector<int16_t>& s, double expected) {
     const size_t start = 11025, window = 11025;
-    int low = int(22050 / expected * 0.8), high = int(22050 / expected * 1.25);
+    int low = int(OutputRate / expected * 0.8), high = int(OutputRate / expected * 1.25);
     std::vector<double> r(high + 2);
     for (int lag = low - 1; lag <= high + 1; lag++) {
         double sum = 0, e0 = 0, e1 = 0;
@@ -37,7 +37,7 @@ static double fundamental(const std::vector<int16_t>& s, double expected) {
     for (int lag = low; lag <= high; lag++)
         if (r[lag] > r[best]) best = lag;
     double shift = 0.5 * (r[best - 1] - r[best + 1]) / (r[best - 1] - 2 * r[best] + r[best + 1]);
-    return 22050 / (best + shift);
+    return OutputRate / (best + shift);
 }
 
 static double rms(const std::vector<int16_t>& s, size_t from, size_t count) {
@@ -59,7 +59,7 @@ static void expectNotes(const fs::path& folder) {
         SCOPED_TRACE(folder / (std::to_string(i + 1) + ".wav"));
         Bytes file = readBytes(folder / (std::to_string(i + 1) + ".wav"));
         ASSERT_GT(file.size(), 44u);
-        // The canonical 44 bytes of headers: PCM, mono, 16-bit, 22050 Hz, then the data.
+        // The canonical 44 bytes of headers: PCM, mono, 16-bit, the output's rate, then the data.
         EXPECT_EQ(file, riffWave(Bytes(file.begin() + 44, file.end())));
 
         std::vector<int16_t> s = wavSamples(file);

@@ -152,10 +152,11 @@ TEST_F(BankTest, BuildsStringMajorFromRawFilesHoweverTiny) {
             ASSERT_NE(SampleBank[i].data, SampleBank[j].data);
 }
 
-// A WAVE_FORMAT_EXTENSIBLE file, mono 16-bit 22050 Hz, whose sub-format starts with `tag`.
+// A WAVE_FORMAT_EXTENSIBLE file, mono 16-bit at the output's rate, whose sub-format starts with
+// `tag`.
 static Bytes extensibleWave(const Bytes& data, uint8_t tag) {
     Bytes fmt{0xFE, 0xFF, 1, 0};
-    for (uint32_t v : {22050u, 44100u, 0x00100002u, 0x00100016u, 4u}) append32(fmt, v);
+    for (uint32_t v : {OutputRate, 2 * OutputRate, 0x00100002u, 0x00100016u, 4u}) append32(fmt, v);
     fmt.insert(fmt.end(), {tag, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
     Bytes body{'W', 'A', 'V', 'E'};
     appendChunk(body, "fmt ", fmt);
@@ -174,9 +175,9 @@ TEST_F(BankTest, AWaveFilePlaysItsDataChunkOnly) {
     Bytes unpadded{'L', 'I', 'S', 'T', 5, 0, 0, 0, 'I', 'N', 'F', 'O', 'x'};
     Bytes files[6] = {
         riffWave(pcm({5000, 5000, 5000})),
-        riffWave(pcm({-300, 300}), 1, 1, 22050, 16, list),
+        riffWave(pcm({-300, 300}), 1, 1, OutputRate, 16, list),
         riffWave(pcm({1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000})),
-        riffWave(pcm({-8, -8}), 1, 1, 22050, 16, unpadded),
+        riffWave(pcm({-8, -8}), 1, 1, OutputRate, 16, unpadded),
         extensibleWave(pcm({7, 7}), 1),
         {},
     };
@@ -240,8 +241,9 @@ TEST_F(BankTest, AMissingFileOrOneInAnotherFormatStopsTheBankAndSaysWhy) {
     } cases[] = {
         {Bytes{}, "No such file or directory"}, // no 2.wav at all
         {riffWave(pcm({1, 2}), 1, 2, 44100, 16), "declares format 1, 2 channels, 44100 Hz, 16"},
-        {riffWave(pcm({1, 2}), 3, 1, 22050, 32), "declares format 3, 1 channels, 22050 Hz, 32"},
-        {riffWave(pcm({1, 2}), 1, 1, 22050, 8), "declares format 1, 1 channels, 22050 Hz, 8"},
+        {riffWave(pcm({1, 2}), 3, 1, OutputRate, 32),
+         "declares format 3, 1 channels, 22050 Hz, 32"},
+        {riffWave(pcm({1, 2}), 1, 1, OutputRate, 8), "declares format 1, 1 channels, 22050 Hz, 8"},
         {extensibleWave(pcm({1, 2}), 3), "declares format 3, 1 channels, 22050 Hz, 16"},
         {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, "has no data chunk"},
         {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '}, "not a WAVE file"},

@@ -25,7 +25,7 @@ void scriptedSetExecutablePath(const char* path);
 enum class ScriptedPlayback {
     Manual,   // queued blocks wait for scriptedPlayBlocks
     Instant,  // a queued block is played at once
-    RealTime, // one block every 512 / 22050 s
+    RealTime, // each held block played once its samples' time at the opened rate has passed
 };
 void scriptedSetPlayback(ScriptedPlayback playback);
 // Plays the oldest `count` held blocks (their done flag set); returns how many it played.

@@ -21,7 +21,7 @@ static bool keepBlocks = true;
 static size_t queuedCount = 0;
 static std::condition_variable handedBack; // with scriptedMutex
 static bool stallClose = false;
-static int closing = 0; // closes under way
+static int closing = 0;                   // closes under way
 static std::condition_variable closeGate; // with scriptedMutex
 
 static char nameOf(const WaveBlock* block) {
@@ -44,15 +44,29 @@ static int playHeld(int count) {
     return played;
 }
 
+// The rate the device was opened at, for the real-time player.
+static uint32_t openRate = 1;
+
 static void runRealTime() {
     using namespace std::chrono;
     auto next = steady_clock::now();
     for (;;) {
-        next += microseconds(1000000LL * 512 / 22050);
+        // Each block takes as long to play as its samples last at the device's rate; with none
+        // held, the device waits a millisecond and looks again.
+        uint32_t samples = 0;
+        {
+            std::lock_guard<std::mutex> guard(scriptedMutex);
+            if (!realTimeRunning) return;
+            if (!held.empty()) samples = held.front()->bufferLength / 2;
+        }
+        next += samples ? microseconds(1000000LL * samples / openRate) : milliseconds(1);
         std::this_thread::sleep_until(next);
         std::lock_guard<std::mutex> guard(scriptedMutex);
         if (!realTimeRunning) return;
-        playHeld(1);
+        if (samples)
+            playHeld(1);
+        else
+            next = steady_clock::now();
     }
 }
 
@@ -144,6 +158,7 @@ int platformWaveOpen(WaveDevice* device, const PcmFormat* f) {
                        " " + std::to_string(f->extraSize));
         if (refuseOpen || deviceOpen) return 1;
         deviceOpen = true;
+        openRate = f->samplesPerSecond ? f->samplesPerSecond : 1;
         *device = 1;
     }
     if (playback == ScriptedPlayback::RealTime) scriptedSetPlayback(playback);

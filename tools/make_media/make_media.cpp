@@ -3,6 +3,8 @@
 // media/). Everything is computed, nothing is read, so every build writes the same bytes.
 //
 // usage: make_media [--synth-notes] MEDIA_FOLDER [ICON_FOLDER]
+#include "audio/audio_output.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -12,7 +14,7 @@
 
 namespace {
 
-constexpr int Rate = 22050;
+constexpr int Rate = OutputRate;
 constexpr double Pi = 3.14159265358979323846;
 
 // ---------------------------------------------------------------------------------------------
@@ -35,7 +37,7 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     return std::fclose(file) == 0 && ok;
 }
 
-// A canonical 44-byte-header WAV: PCM, mono, 16-bit, 22050 Hz.
+// A canonical 44-byte-header WAV: PCM, mono, 16-bit, at the program's rate.
 std::vector<uint8_t> wavFile(const std::vector<int16_t>& samples) {
     uint32_t dataSize = static_cast<uint32_t>(samples.size() * 2);
     // Started with its first bytes: GCC 12 at -O3 misjudges an insert into an empty vector as
