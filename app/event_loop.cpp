@@ -7,9 +7,9 @@
 
 uint8_t KeyDownTable[256];
 
-// The Windows keys and F16 to F24 belong to the system, not to chords.
+// The left Windows key and F16 to F24 belong to the system, not to chords.
 static bool ignoredKey(uint32_t code) {
-    return code == 91 || (code >= 127 && code <= 135);
+    return code == VkLeftWindows || (code >= VkF16 && code <= VkF24);
 }
 
 static void keyDown(uint32_t code) {
@@ -35,7 +35,7 @@ int routeMessage(const Message* message, bool* exit) {
         *exit = true;
         return 1;
     case MsgActivate:
-        fullScreen(42);
+        fullScreen(ShellHideAll);
         return 1;
     case MsgKeyDown:
     case MsgSysKeyDown:

@@ -16,8 +16,6 @@ WindowHandle MainWindow;
 ShellFullScreen FullScreenCall;
 
 static constexpr uint32_t PopupStyle = 0x80000000;
-static constexpr uint32_t HideShellElements = 42; // task bar, input-panel button, start icon
-static constexpr uint32_t ShowShellElements = 21;
 
 void fullScreen(uint32_t flags) {
     if (FullScreenCall) FullScreenCall(MainWindow, flags);
@@ -64,23 +62,25 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
     FullScreenCall = platformLoadShellFullScreen();
     buildMediaDir();
 
-    WindowClass windowClass{0, windowProc, 0, 0, instance, 0, 0, 4, nullptr, "Fretstrummer"};
+    WindowClass windowClass{0,       windowProc,    0, 0, instance, 0, 0, StockBlackBrush,
+                            nullptr, "Fretstrummer"};
     if ((platformRegisterClass(&windowClass) & 0xFFFF) == 0)
         return refused(-1, "cannot register the window class");
-    MainWindow = platformCreateWindow(0, "Fretstrummer", "Fretstrummer", PopupStyle, 0, 0, 240, 320,
-                                      0, 0, instance, nullptr);
+    MainWindow = platformCreateWindow(0, "Fretstrummer", "Fretstrummer", PopupStyle, 0, 0,
+                                      ScreenWidth, ScreenHeight, 0, 0, instance, nullptr);
     if (!MainWindow) return refused(-2, "cannot create the window");
-    platformSetWindowLong(MainWindow, -16, PopupStyle);
-    platformSetWindowPos(MainWindow, -1, 0, 0, 240, 320, 1 | 2 | 64);
+    platformSetWindowLong(MainWindow, WindowStyleField, PopupStyle);
+    platformSetWindowPos(MainWindow, WindowTopMost, 0, 0, ScreenWidth, ScreenHeight,
+                         WindowKeepSize | WindowKeepPlace | WindowShow);
     platformSetForegroundWindow(MainWindow);
     platformUpdateWindow(MainWindow);
     pumpMessages();
-    fullScreen(HideShellElements);
+    fullScreen(ShellHideAll);
     pumpMessages();
-    platformSwitch(1);
+    platformKeepScreenOn(1);
     showSplash(MainWindow);
 
-    if (!openAudio(1, 22050, 1024))
+    if (!openAudio(1, OutputRate, OutputBlockBytes))
         fail(-3, "cannot open the audio output", platformFailureReason());
     if (!buildSampleBank()) {
         if (!FailedSampleFile) fail(-4, "cannot build the notes", MediaFailure);
@@ -93,7 +93,8 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
     loadSprites();
     initStrings();
 
-    if (!createSurfaces()) fail(-5, "cannot create the back buffer", platformFailureReason());
+    if (!createSurfaces(MainWindow))
+        fail(-5, "cannot create the back buffer", platformFailureReason());
     redrawAll();
     pumpMessages();
     runEventLoop();
@@ -101,7 +102,7 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
 
 void shutdown() {
     closeAudio();
-    platformSwitch(0);
-    fullScreen(ShowShellElements);
+    platformKeepScreenOn(0);
+    fullScreen(ShellShowAll);
     platformExitProcess(0);
 }

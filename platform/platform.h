@@ -1,41 +1,46 @@
-// platform.h -- the operating system's roles, in the program's own words.
-// platform/sdl supplies them for the real program, platform/scripted for the tests; the choice
-// is made at link time.
+// platform.h -- the operating system's roles, in the program's own words. The core (app,
+// audio, assets, display, instrument) calls these and nothing else of the system; one platform
+// folder supplies them all, chosen at link time:
+//
+//   platform/sdl       Linux, on SDL2          platform/win32     Windows, on the Win32 API
+//   platform/web       browsers, Emscripten    platform/scripted  in memory, for the tests
+//   platform/null      every role doing nothing or refusing: where a new port starts
+//
+// The windowing ports build on platform/shared, which supplies the message queue and the
+// get/peek/dispatch roles, the pointer and key rules, the failure reason and the process's end;
+// platform/README.md lists what a new port writes, in the order it would write it. Below, each
+// group says which of its roles a port may leave doing nothing.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 
-// ---- The process
+// ---- The process (every port)
 
-// Ends the process at once with this exit code: nothing after it runs.
+// Ends the process at once with this exit code, its output flushed: nothing after it runs.
 [[noreturn]] void platformExitProcess(int code);
 
 // Why the platform refused the call it last refused, in a few words for the line that reports
 // it; "" when it cannot tell.
 const char* platformFailureReason();
 
-// The one-argument platform switch: on at start-up, off at shutdown. It keeps the screen from
-// blanking while the instrument is up.
-void platformSwitch(int on);
-
-// ---- The executable
+// Keeps the screen from blanking while the instrument is up: on (1) at start-up, off (0) at
+// shutdown. May do nothing where the system has no such switch.
+void platformKeepScreenOn(int on);
 
 // The executable's own full path, zero-terminated, into path (capacity bytes, terminator
 // included). Returns its length, or 0 when the platform cannot tell or the path does not fit:
-// a path is never cut short.
+// a path is never cut short. The Media folder is found beside it.
 int platformExecutablePath(char* path, int capacity);
-
-// ---- Files
 
 // Opens the file at path (UTF-8) for reading bytes; none when it cannot be opened, with errno
 // saying why.
 std::FILE* platformOpenFile(const char* path);
 
-// ---- Wave output
+// ---- Wave output (every port; refusing the open leaves a program that says so and ends)
 
-// The published PCM format record.
+// The format of the sound the program plays: integer PCM, its channels, rate and sample size.
 struct PcmFormat {
     uint16_t formatTag; // 1: integer PCM
     uint16_t channels;
@@ -81,15 +86,15 @@ int platformWaveUnprepare(WaveDevice device, WaveBlock* block, uint32_t size);
 // Closes the device. Once it returns, the device reads no block any more.
 int platformWaveClose(WaveDevice device);
 
-// ---- Threads
+// ---- Threads (every port that plays sound)
 
 // Starts body on a thread of its own that nobody joins. 1 when it runs, 0 when refused.
 int platformStartThread(void (*body)());
 // Raises the calling thread to the highest priority the platform grants; a refusal changes
-// nothing else.
+// nothing else. May do nothing where all threads run at one priority.
 void platformRaiseThreadPriority();
 
-// ---- Windows and messages
+// ---- Windows and messages (every port; platform/shared supplies get, peek and dispatch)
 
 using WindowHandle = uint32_t;   // 0: none
 using InstanceHandle = uint32_t; // what the entry operation is given
@@ -119,6 +124,62 @@ enum : uint32_t {
     MsgHotKey = 786,
 };
 
+// The virtual-key codes of the keys a platform reports, the program's own numbers for them: a
+// printable key by its place on a US keyboard, whatever the layout prints on it (Vk0 + n the
+// digit n, VkA + n the nth letter), the others by what they do.
+enum : uint32_t {
+    VkBackspace = 8,
+    VkTab = 9,
+    VkEnter = 13,
+    VkShift = 16,
+    VkControl = 17,
+    VkAlt = 18,
+    VkPause = 19,
+    VkCapsLock = 20,
+    VkEscape = 27,
+    VkSpace = 32,
+    VkPageUp = 33,
+    VkPageDown = 34,
+    VkEnd = 35,
+    VkHome = 36,
+    VkLeft = 37,
+    VkUp = 38,
+    VkRight = 39,
+    VkDown = 40,
+    VkPrintScreen = 44,
+    VkInsert = 45,
+    VkDelete = 46,
+    Vk0 = '0',
+    VkA = 'A',
+    VkLeftWindows = 91,
+    VkRightWindows = 92,
+    VkMenu = 93,
+    VkNumpad0 = 96,
+    VkMultiply = 106,
+    VkAdd = 107,
+    VkSubtract = 109,
+    VkDecimal = 110,
+    VkDivide = 111,
+    VkF1 = 112, // to VkF24 = 135
+    VkF4 = VkF1 + 3,
+    VkF16 = VkF1 + 15,
+    VkF24 = VkF1 + 23,
+    VkNumLock = 144,
+    VkScrollLock = 145,
+    VkSemicolon = 186,
+    VkEquals = 187,
+    VkComma = 188,
+    VkMinus = 189,
+    VkPeriod = 190,
+    VkSlash = 191,
+    VkGrave = 192,
+    VkLeftBracket = 219,
+    VkBackslash = 220,
+    VkRightBracket = 221,
+    VkQuote = 222,
+    VkIsoBackslash = 226, // the ISO key between the left Shift and Z
+};
+
 // One message: for keys, wParam is the virtual-key code; for the stylus, lParam carries x in
 // its low 16 bits and y in its high 16 bits.
 struct Message {
@@ -131,7 +192,8 @@ struct Message {
 using WindowProcedure = int32_t (*)(WindowHandle window, uint32_t message, uint32_t wParam,
                                     uint32_t lParam);
 
-// The ten-field window-class record.
+// What the program registers its window class with: its procedure, and fields a desktop
+// platform may ignore.
 struct WindowClass {
     uint32_t style;
     WindowProcedure windowProc;
@@ -140,40 +202,55 @@ struct WindowClass {
     InstanceHandle instance;
     uint32_t icon;
     uint32_t cursor;
-    uint32_t background; // a stock object number; 4 is black
+    uint32_t background; // a stock object number: StockBlackBrush
     const char* menuName;
     const char* className;
 };
 
-// Registers the class; its low 16 bits are 0 when refused.
+inline constexpr uint32_t StockBlackBrush = 4;
+
+// Registers the class; its low 16 bits are 0 when refused. platform/shared's keepWindowClass
+// keeps its procedure for dispatch.
 uint32_t platformRegisterClass(const WindowClass* windowClass);
 // Creates a window of a registered class, not yet shown; 0 when refused.
 WindowHandle platformCreateWindow(uint32_t exStyle, const char* className, const char* title,
                                   uint32_t style, int x, int y, int width, int height,
                                   WindowHandle parent, uint32_t menu, InstanceHandle instance,
                                   void* param);
+// Sets a field of the window's record (WindowStyleField: its style). May do nothing.
+inline constexpr int WindowStyleField = -16;
 void platformSetWindowLong(WindowHandle window, int index, uint32_t value);
-// insertAfter -1 is top-most; flags 1 keep the size, 2 keep the position, 64 show.
+// insertAfter WindowTopMost keeps it above all others; flags as below.
+inline constexpr int WindowTopMost = -1;
+inline constexpr uint32_t WindowKeepSize = 1, WindowKeepPlace = 2, WindowShow = 64;
 void platformSetWindowPos(WindowHandle window, int insertAfter, int x, int y, int width, int height,
                           uint32_t flags);
+// Brings the window to the front, where the system lets a program do that. May do nothing.
 void platformSetForegroundWindow(WindowHandle window);
+// Puts the window's whole picture on the screen now.
 void platformUpdateWindow(WindowHandle window);
 
 // Waits for the next message; 0 when it is the quit message.
 int platformGetMessage(Message* message);
 // Takes the next waiting message if there is one (remove 1); 0 when there is none.
 int platformPeekMessage(Message* message, uint32_t remove);
+// Makes the system's character messages from a key message. May do nothing: the program
+// ignores them.
 void platformTranslateMessage(const Message* message);
 // Hands the message to its window's procedure and returns what that returns.
 int32_t platformDispatchMessage(const Message* message);
+// The system's own handling of a message the program passes by; a paint puts the whole picture
+// on the screen again.
 int32_t platformDefWindowProc(WindowHandle window, uint32_t message, uint32_t wParam,
                               uint32_t lParam);
 
-// The shell's full-screen call, where the platform has one (none on a Linux desktop).
+// The shell's full-screen call, where the platform has one: none on a desktop or in a browser.
 using ShellFullScreen = int (*)(WindowHandle window, uint32_t flags);
 ShellFullScreen platformLoadShellFullScreen();
+// Its flags: the task bar, the input panel's button and the start icon hidden, or shown.
+inline constexpr uint32_t ShellHideAll = 2 | 8 | 32, ShellShowAll = 1 | 4 | 16;
 
-// ---- The window's pixels
+// ---- The window's pixels (every port)
 
 inline constexpr int ScreenWidth = 240;
 inline constexpr int ScreenHeight = 320;
@@ -185,7 +262,7 @@ uint8_t* platformWindowPixels(WindowHandle window);
 // Puts the rectangle of the window's pixels on the screen.
 void platformShowPixels(WindowHandle window, int x, int y, int width, int height);
 
-// ---- Text
+// ---- Text (every port; drawing nothing leaves the splash without words)
 
 inline constexpr uint32_t TextCenter = 1;         // centred horizontally
 inline constexpr uint32_t TextVerticalCenter = 4; // and vertically

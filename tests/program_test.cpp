@@ -17,7 +17,7 @@ static const std::vector<std::string> StartUp = {
     "setWindowPos 16 -1 0,0 240x320 flags=67",
     "setForeground 16",
     "updateWindow 16",
-    "switch 1",
+    "keepScreenOn 1",
     "show 0,0 240x320",
     "waveOpen 1 1 22050 44100 2 16 0",
     "wavePrepare A 32",
@@ -25,8 +25,9 @@ static const std::vector<std::string> StartUp = {
     "startThread",
     "show 0,0 240x320",
 };
-static const std::vector<std::string> Shutdown = {
-    "waveUnprepare A", "waveUnprepare B", "startThread", "waveClose", "switch 0", "exitProcess 0"};
+static const std::vector<std::string> Shutdown = {"waveUnprepare A", "waveUnprepare B",
+                                                  "startThread",     "waveClose",
+                                                  "keepScreenOn 0",  "exitProcess 0"};
 
 // A whole run's calls: start-up, with `pumped` handled by its first message pump, then what the
 // event loop did, then shutdown.

@@ -141,9 +141,9 @@ void platformExitProcess(int code) {
     _exit(code);
 }
 
-void platformSwitch(int on) {
+void platformKeepScreenOn(int on) {
     std::lock_guard<std::mutex> guard(scriptedMutex);
-    scriptedRecord("switch " + std::to_string(on));
+    scriptedRecord("keepScreenOn " + std::to_string(on));
 }
 
 ShellFullScreen platformLoadShellFullScreen() {

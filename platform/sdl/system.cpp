@@ -1,27 +1,20 @@
-// system.cpp -- process-level roles of the real program: where the executable lives, threads.
+// system.cpp -- process-level roles on Linux with SDL: the process's end, the quit signals, the
+// screen kept on, where the executable lives, the feeder's priority.
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/shared/port.h"
 
 #include <SDL.h>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
-void platformExitProcess(int code) {
-    std::fflush(stdout);
-    std::fflush(stderr);
+void portEndProcess(int code) {
     _exit(code);
 }
 
-static char failureReason[256];
-
 int sdlRefuse(const char* why) {
-    SDL_strlcpy(failureReason, why ? why : SDL_GetError(), sizeof failureReason);
-    return 0;
-}
-
-const char* platformFailureReason() {
-    return failureReason;
+    return refuse(why ? why : SDL_GetError());
 }
 
 // SIGINT and SIGTERM: the first asks the program to end, through SDL's quit event; a second,
@@ -58,7 +51,7 @@ void sdlCatchQuitSignals() {
     }
 }
 
-void platformSwitch(int on) {
+void platformKeepScreenOn(int on) {
     if (on)
         SDL_DisableScreenSaver();
     else
@@ -76,18 +69,6 @@ int platformExecutablePath(char* path, int capacity) {
     }
     path[length] = '\0';
     return static_cast<int>(length);
-}
-
-static int SDLCALL runThread(void* body) {
-    reinterpret_cast<void (*)()>(body)();
-    return 0;
-}
-
-int platformStartThread(void (*body)()) {
-    SDL_Thread* thread = SDL_CreateThread(runThread, "AudioFeeder", reinterpret_cast<void*>(body));
-    if (!thread) return sdlRefuse();
-    SDL_DetachThread(thread);
-    return 1;
 }
 
 void platformRaiseThreadPriority() {

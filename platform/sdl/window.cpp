@@ -3,6 +3,8 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/shared/input.h"
 #include "platform/shared/keypad.h"
+#include "platform/shared/keys.h"
+#include "platform/shared/port.h"
 
 #include <SDL.h>
 
@@ -20,124 +22,9 @@ uint8_t pixels[ScreenHeight * ScreenStride];
 SDL_Texture* padTexture;
 uint8_t padPixels[ScreenHeight * ScreenStride];
 
-// The virtual-key code of a printable key by where it sits: the US layout's letter, digit or
-// punctuation at that place, so that every such key holds a chord whatever the layout prints
-// on it (the French A is the US Q). 0 for the keys that are not printable.
-uint32_t positionKey(SDL_Scancode code) {
-    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) return 'A' + (code - SDL_SCANCODE_A);
-    if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) return '1' + (code - SDL_SCANCODE_1);
-    switch (code) {
-    case SDL_SCANCODE_0:
-        return '0';
-    case SDL_SCANCODE_MINUS:
-        return 189;
-    case SDL_SCANCODE_EQUALS:
-        return 187;
-    case SDL_SCANCODE_LEFTBRACKET:
-        return 219;
-    case SDL_SCANCODE_RIGHTBRACKET:
-        return 221;
-    case SDL_SCANCODE_BACKSLASH:
-    case SDL_SCANCODE_NONUSHASH: // the ISO key left of Enter sits where the US backslash does
-        return 220;
-    case SDL_SCANCODE_SEMICOLON:
-        return 186;
-    case SDL_SCANCODE_APOSTROPHE:
-        return 222;
-    case SDL_SCANCODE_GRAVE:
-        return 192;
-    case SDL_SCANCODE_COMMA:
-        return 188;
-    case SDL_SCANCODE_PERIOD:
-        return 190;
-    case SDL_SCANCODE_SLASH:
-        return 191;
-    case SDL_SCANCODE_NONUSBACKSLASH: // the ISO key between left Shift and Z
-        return 226;
-    default:
-        return 0;
-    }
-}
-
-// The handheld's virtual-key code of a key that is not printable, by what it does, or 0 for a
-// key it has none for.
-uint32_t virtualKey(SDL_Keycode key) {
-    if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
-    if (key >= SDLK_F13 && key <= SDLK_F24) return 124 + (key - SDLK_F13);
-    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 97 + (key - SDLK_KP_1);
-    switch (key) {
-    case SDLK_BACKSPACE:
-        return 8;
-    case SDLK_TAB:
-        return 9;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        return 13;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-        return 16;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-        return 17;
-    case SDLK_LALT:
-    case SDLK_RALT:
-        return 18;
-    case SDLK_PAUSE:
-        return 19;
-    case SDLK_CAPSLOCK:
-        return 20;
-    case SDLK_ESCAPE:
-        return 27;
-    case SDLK_SPACE:
-        return 32;
-    case SDLK_PAGEUP:
-        return 33;
-    case SDLK_PAGEDOWN:
-        return 34;
-    case SDLK_END:
-        return 35;
-    case SDLK_HOME:
-        return 36;
-    case SDLK_LEFT:
-        return 37;
-    case SDLK_UP:
-        return 38;
-    case SDLK_RIGHT:
-        return 39;
-    case SDLK_DOWN:
-        return 40;
-    case SDLK_PRINTSCREEN:
-        return 44;
-    case SDLK_INSERT:
-        return 45;
-    case SDLK_DELETE:
-        return 46;
-    case SDLK_LGUI:
-        return 91;
-    case SDLK_RGUI:
-        return 92;
-    case SDLK_APPLICATION:
-        return 93;
-    case SDLK_KP_0:
-        return 96;
-    case SDLK_KP_MULTIPLY:
-        return 106;
-    case SDLK_KP_PLUS:
-        return 107;
-    case SDLK_KP_MINUS:
-        return 109;
-    case SDLK_KP_PERIOD:
-        return 110;
-    case SDLK_KP_DIVIDE:
-        return 111;
-    case SDLK_NUMLOCKCLEAR:
-        return 144;
-    case SDLK_SCROLLLOCK:
-        return 145;
-    default:
-        return 0;
-    }
-}
+// SDL's scancodes are the USB keyboard usages the key table is kept by.
+static_assert(SDL_SCANCODE_A == 4 && SDL_SCANCODE_NONUSBACKSLASH == 100 &&
+              SDL_SCANCODE_F13 == 104 && SDL_SCANCODE_RGUI == 231);
 
 void present();
 
@@ -148,20 +35,17 @@ void showKeypad() {
     present();
 }
 
-// A finger, in screen pixels of the window, passed on to the pad's pointer rules.
+// A finger, in screen pixels of the window, through the pad's pointer rules.
 void translateFinger(const SDL_TouchFingerEvent& finger, uint32_t type) {
     int width = 0, height = 0;
     SDL_GetWindowSize(SDL_GetWindowFromID(finger.windowID), &width, &height);
     if (width == 0) SDL_GetWindowSize(sdlWindow, &width, &height);
     int x = floorDiv(static_cast<int>(finger.x * width), scale);
     int y = floorDiv(static_cast<int>(finger.y * height), scale);
-    int pointer = keypadTouchPointer(finger.fingerId, type == SDL_FINGERDOWN);
-    if (pointer == 0) return;
-    bool changed = type == SDL_FINGERDOWN ? keypadPointerDown(pointer, x, y)
-                   : type == SDL_FINGERUP ? keypadPointerUp(pointer, x, y)
-                                          : keypadPointerMove(pointer, x, y);
-    if (type == SDL_FINGERUP) keypadTouchLifted(pointer);
-    if (changed) showKeypad();
+    PointerEvent event = type == SDL_FINGERDOWN ? PointerDown
+                         : type == SDL_FINGERUP ? PointerUp
+                                                : PointerMove;
+    if (touchEvent(event, finger.fingerId, x, y)) showKeypad();
 }
 
 void translate(const SDL_Event& e) {
@@ -201,42 +85,23 @@ void translate(const SDL_Event& e) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT || e.button.which == SDL_TOUCH_MOUSEID) break;
-        if (keypadShown()) {
-            int x = floorDiv(e.button.x, scale), y = floorDiv(e.button.y, scale);
-            if (e.type == SDL_MOUSEBUTTONDOWN ? keypadPointerDown(0, x, y)
-                                              : keypadPointerUp(0, x, y))
-                showKeypad();
-            break;
-        }
-        queueStylus(e.type == SDL_MOUSEBUTTONDOWN ? MsgStylusDown : MsgStylusUp,
-                    floorDiv(e.button.x, scale), floorDiv(e.button.y, scale));
+        if (mouseEvent(e.type == SDL_MOUSEBUTTONDOWN ? PointerDown : PointerUp,
+                       floorDiv(e.button.x, scale), floorDiv(e.button.y, scale), true))
+            showKeypad();
         break;
     case SDL_MOUSEMOTION:
         if (e.motion.which == SDL_TOUCH_MOUSEID) break;
-        if (keypadShown()) {
-            if (keypadPointerMove(0, floorDiv(e.motion.x, scale), floorDiv(e.motion.y, scale)))
-                showKeypad();
-            break;
-        }
-        // Moving with no button held is not a stylus event.
-        if (e.motion.state & SDL_BUTTON_LMASK)
-            queueStylusMove(floorDiv(e.motion.x, scale), floorDiv(e.motion.y, scale));
+        if (mouseEvent(PointerMove, floorDiv(e.motion.x, scale), floorDiv(e.motion.y, scale),
+                       (e.motion.state & SDL_BUTTON_LMASK) != 0))
+            showKeypad();
         break;
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
-        if (e.type == SDL_KEYDOWN && alt && e.key.keysym.sym == SDLK_F4) {
-            queueMessage(MsgClose, 0, 0);
-            break;
-        }
-        uint32_t code = positionKey(e.key.keysym.scancode);
-        if (!code) code = virtualKey(e.key.keysym.sym);
-        if (!code) break;
-        bool down = e.type == SDL_KEYDOWN;
-        queueMessage(alt ? (down ? MsgSysKeyDown : MsgSysKeyUp) : (down ? MsgKeyDown : MsgKeyUp),
-                     code, 0);
+    case SDL_KEYUP:
+        // Every key by its place: a printable one holds a chord whatever the layout prints on it
+        // (the French A is the US Q).
+        if (uint32_t code = keyOfUsage(e.key.keysym.scancode))
+            queueKey(e.type == SDL_KEYDOWN, (e.key.keysym.mod & KMOD_ALT) != 0, code);
         break;
-    }
     default:
         break;
     }
@@ -322,7 +187,7 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char* title, uint
 void platformSetWindowLong(WindowHandle, int, uint32_t) {}
 
 void platformSetWindowPos(WindowHandle, int, int, int, int, int, uint32_t flags) {
-    if (flags & 64) SDL_ShowWindow(sdlWindow);
+    if (flags & WindowShow) SDL_ShowWindow(sdlWindow);
 }
 
 void platformSetForegroundWindow(WindowHandle) {
@@ -333,26 +198,21 @@ void platformUpdateWindow(WindowHandle) {
     present();
 }
 
-int platformGetMessage(Message* message) {
-    while (!takeQueuedMessage(message)) {
-        SDL_Event event;
-        if (!SDL_WaitEvent(&event)) return 0;
-        translate(event);
-    }
-    return message->message != MsgQuit;
+bool portWaitForEvent() {
+    SDL_Event event;
+    if (!SDL_WaitEvent(&event)) return false;
+    translate(event);
+    return true;
 }
 
-int platformPeekMessage(Message* message, uint32_t) {
+bool portTakeEvent() {
     SDL_Event event;
-    while (!peekQueuedMessage(message) && SDL_PollEvent(&event)) translate(event);
-    return takeQueuedMessage(message);
+    if (!SDL_PollEvent(&event)) return false;
+    translate(event);
+    return true;
 }
 
 void platformTranslateMessage(const Message*) {}
-
-int32_t platformDispatchMessage(const Message* m) {
-    return dispatchToWindow(m);
-}
 
 int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t, uint32_t) {
     if (message == MsgPaint) present();

@@ -1,5 +1,6 @@
 // input.h -- what every windowing platform does the same way with its input: the program's
-// messages made from one system event, queued until taken, and the stylus in screen pixels.
+// messages made from the system's events, queued until the event loop takes them, the stylus in
+// screen pixels, and the keys. The platform's own half is in port.h.
 #pragma once
 
 #include "platform/platform.h"
@@ -12,14 +13,21 @@ int floorDiv(int a, int b);
 
 // The window class the program registered: its procedure takes every message dispatched.
 void keepWindowClass(const WindowClass* windowClass);
-int32_t dispatchToWindow(const Message* message);
 
-// Queues a message for the window (room for 64; more are dropped).
+// Queues a message for the window (room for 64; more are dropped). Any thread may queue; the
+// program's thread takes them.
 void queueMessage(uint32_t message, uint32_t wParam, uint32_t lParam);
 // Takes the oldest queued message into *message: 1, or 0 when none is queued.
 int takeQueuedMessage(Message* message);
 // Copies the oldest queued message into *message and leaves it queued: 1, or 0 when none.
 int peekQueuedMessage(Message* message);
+// Returns once a message is queued, for a platform whose events are queued by another thread.
+void waitForQueuedMessage();
+
+// A key went down or up: its virtual-key code, whether Alt was held (the system's key
+// messages), and the system's own lParam where it has one. Alt+F4 asks the window to close, as
+// every system's own handling does.
+void queueKey(bool down, bool alt, uint32_t code, uint32_t lParam = 0);
 
 // The stylus pressed or lifted (MsgStylusDown, MsgStylusUp) at (x, y) of the 240 x 320 screen.
 void queueStylus(uint32_t message, int x, int y);

@@ -135,7 +135,7 @@ int keypadKeyAt(int x, int y) {
 }
 
 uint32_t keypadCode(int key) {
-    return static_cast<uint32_t>('1' + key);
+    return Vk0 + 1 + static_cast<uint32_t>(key);
 }
 
 void drawKeypad(uint8_t* pixels) {
@@ -199,7 +199,9 @@ bool keypadPointerUp(int pointer, int x, int y) {
     return was >= 0 && release(was);
 }
 
-int keypadTouchPointer(int64_t id, bool landing) {
+// The pointer slot of a touch or a pen the system knows by `id`: the slot it took when it
+// landed (landing), or 0 when it is not down or all slots are taken.
+static int touchPointer(int64_t id, bool landing) {
     for (int i = 0; i < KeypadPointers - 1; i++)
         if (touchDown[i] && touches[i] == id) return i + 1;
     if (!landing) return 0;
@@ -212,6 +214,32 @@ int keypadTouchPointer(int64_t id, bool landing) {
     return 0;
 }
 
-void keypadTouchLifted(int pointer) {
-    if (pointer >= 1 && pointer < KeypadPointers) touchDown[pointer - 1] = false;
+static bool pointerEvent(PointerEvent event, int pointer, int x, int y) {
+    switch (event) {
+    case PointerDown:
+        return keypadPointerDown(pointer, x, y);
+    case PointerMove:
+        return keypadPointerMove(pointer, x, y);
+    case PointerUp:
+        return keypadPointerUp(pointer, x, y);
+    }
+    return false;
+}
+
+bool mouseEvent(PointerEvent event, int x, int y, bool held) {
+    if (event == PointerMove && !held) return false;
+    if (keypadShown()) return pointerEvent(event, 0, x, y);
+    if (event == PointerMove)
+        queueStylusMove(x, y);
+    else
+        queueStylus(event == PointerDown ? MsgStylusDown : MsgStylusUp, x, y);
+    return false;
+}
+
+bool touchEvent(PointerEvent event, int64_t id, int x, int y) {
+    int pointer = touchPointer(id, event == PointerDown);
+    if (pointer == 0) return false;
+    bool changed = pointerEvent(event, pointer, x, y);
+    if (event == PointerUp) touchDown[pointer - 1] = false;
+    return changed;
 }

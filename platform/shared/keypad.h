@@ -41,8 +41,12 @@ bool keypadPointerDown(int pointer, int x, int y);
 bool keypadPointerMove(int pointer, int x, int y);
 bool keypadPointerUp(int pointer, int x, int y);
 
-// The pointer of a touch or a pen the system knows by `id`: the slot it took when it landed
-// (landing), or 0 when it is not down or all slots are taken. Its slot is free again once
-// keypadTouchLifted has been told.
-int keypadTouchPointer(int64_t id, bool landing);
-void keypadTouchLifted(int pointer);
+// What every windowing platform hands over of its pointers, in screen pixels of the window (the
+// system's pixels divided by the scale, less the picture's origin). True when the pad's look
+// changed: the platform shows it again.
+enum PointerEvent { PointerDown, PointerMove, PointerUp };
+// The mouse's left button pressed, the mouse moved (held: with the button down) or the button
+// lifted. A move without the button held is nothing.
+bool mouseEvent(PointerEvent event, int x, int y, bool held);
+// A touch or a pen the system knows by `id`, several at a time; the eleventh at once is ignored.
+bool touchEvent(PointerEvent event, int64_t id, int x, int y);

@@ -1,8 +1,8 @@
 // audio.cpp -- the wave device in the browser: blocks queued by the feeder, pulled by the
-// page's Web Audio node (page.js) on the page's own thread, 22050 samples a second.
+// page's Web Audio node (page.js) on the page's own thread, at the rate the program opens it at.
 #include "platform/platform.h"
+#include "platform/shared/port.h"
 #include "platform/shared/wave_ring.h"
-#include "platform/web/web_platform.h"
 
 #include <emscripten.h>
 
@@ -11,14 +11,14 @@
 static std::atomic<bool> deviceOpen;
 
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
-    if (deviceOpen.load()) return webRefuse("the audio output is open already"), 1;
+    if (deviceOpen.load()) return refuse("the audio output is open already"), 1;
     if (format->formatTag != 1 || format->bitsPerSample != 16 || format->channels != 1)
-        return webRefuse("only mono 16-bit PCM plays"), 1;
+        return refuse("only mono 16-bit PCM plays"), 1;
     ringReset();
     // Sound starts with the first touch, click or key: browsers allow no sooner.
     if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.openAudio($0); },
                                 format->samplesPerSecond))
-        return webRefuse("this browser has no Web Audio"), 1;
+        return refuse("this browser has no Web Audio"), 1;
     deviceOpen.store(true);
     *handle = 1;
     return 0;

@@ -8,26 +8,16 @@ var fretstrummerPage = (function () {
   const played = []; // what the node played, once record() is asked for
   let recording = false;
 
-  // The handheld's virtual-key code of a key by its place: the US layout's key there, so every
-  // printable key holds a chord whatever the layout prints on it.
-  const keyCodes = {
-    Minus: 189, Equal: 187, BracketLeft: 219, BracketRight: 221, Backslash: 220,
-    IntlBackslash: 226, Semicolon: 186, Quote: 222, Backquote: 192, Comma: 188, Period: 190,
-    Slash: 191, Backspace: 8, Tab: 9, Enter: 13, NumpadEnter: 13, ShiftLeft: 16,
-    ShiftRight: 16, ControlLeft: 17, ControlRight: 17, AltLeft: 18, AltRight: 18, Pause: 19,
-    CapsLock: 20, Escape: 27, Space: 32, PageUp: 33, PageDown: 34, End: 35, Home: 36,
-    ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, PrintScreen: 44, Insert: 45,
-    Delete: 46, MetaLeft: 91, MetaRight: 92, ContextMenu: 93, Numpad0: 96,
-    NumpadMultiply: 106, NumpadAdd: 107, NumpadSubtract: 109, NumpadDecimal: 110,
-    NumpadDivide: 111, NumLock: 144, ScrollLock: 145,
-  };
+  // The virtual-key code of a key by its place (KeyboardEvent.code), from the program's own
+  // key table: every printable key holds a chord whatever the layout prints on it.
+  let keyCodes = null;
   function keyCode(code) {
-    let m;
-    if ((m = /^Key([A-Z])$/.exec(code))) return m[1].charCodeAt(0);
-    if ((m = /^Digit([0-9])$/.exec(code))) return m[1].charCodeAt(0);
-    if ((m = /^Numpad([1-9])$/.exec(code))) return 96 + Number(m[1]);
-    if ((m = /^F([0-9]+)$/.exec(code)) && m[1] >= 1 && m[1] <= 24) return 111 + Number(m[1]);
-    return keyCodes[code] || 0;
+    if (!keyCodes) {
+      keyCodes = new Map();
+      for (let i = 0; i < Module._webKeyCount(); i++)
+        keyCodes.set(UTF8ToString(Module._webKeyName(i)), Module._webKeyCode(i));
+    }
+    return keyCodes.get(code) || 0;
   }
 
   // The canvas's size on the screen: its pixels scaled by the largest whole factor of the

@@ -4,11 +4,11 @@
 #include "platform/platform.h"
 #include "platform/shared/input.h"
 #include "platform/shared/keypad.h"
-#include "platform/web/web_platform.h"
+#include "platform/shared/keys.h"
+#include "platform/shared/port.h"
 
 #include <emscripten.h>
 
-#include <condition_variable>
 #include <mutex>
 
 namespace {
@@ -16,9 +16,9 @@ namespace {
 uint8_t pixels[ScreenHeight * ScreenStride];
 uint8_t padPixels[ScreenHeight * ScreenStride];
 bool created;
-// Guards the message queue and the pad's state between the page's thread and the program's.
+// Guards the pad's state between the page's thread and the program's; the message queue has
+// a lock of its own.
 std::mutex inputLock;
-std::condition_variable inputQueued;
 
 // The whole picture, the screen and the pad, onto the canvas. No lock is held while the page
 // runs a call for this thread: its own calls here take the lock.
@@ -40,60 +40,38 @@ void showAll() {
 // changed is shown again at once: this is the page's own thread.
 extern "C" EMSCRIPTEN_KEEPALIVE void webPointer(int what, int touch, int id, int x, int y,
                                                 int buttons) {
-    bool changed = false;
-    {
-        std::lock_guard<std::mutex> held(inputLock);
-        if (!created) return;
-        if (touch) {
-            int pointer = keypadTouchPointer(id, what == 0);
-            if (pointer == 0) return;
-            changed = what == 0   ? keypadPointerDown(pointer, x, y)
-                      : what == 2 ? keypadPointerUp(pointer, x, y)
-                                  : keypadPointerMove(pointer, x, y);
-            if (what == 2) keypadTouchLifted(pointer);
-        } else if (keypadShown()) {
-            changed = what == 0   ? keypadPointerDown(0, x, y)
-                      : what == 2 ? keypadPointerUp(0, x, y)
-                                  : keypadPointerMove(0, x, y);
-        } else if (what == 1) {
-            // Moving with no button held is not a stylus event.
-            if (buttons & 1) queueStylusMove(x, y);
-        } else {
-            queueStylus(what == 0 ? MsgStylusDown : MsgStylusUp, x, y);
-        }
-        if (changed) {
-            drawKeypad(padPixels);
-            EM_ASM({ fretstrummerPage.show($0, $1 * 3, 0, 0, $1, $2, $3, $4); }, padPixels,
-                   keypadWidth(), keypadHeight(), keypadLeft(), keypadTop());
-        }
+    std::lock_guard<std::mutex> held(inputLock);
+    if (!created) return;
+    PointerEvent event = what == 0 ? PointerDown : what == 2 ? PointerUp : PointerMove;
+    if (touch ? touchEvent(event, id, x, y) : mouseEvent(event, x, y, (buttons & 1) != 0)) {
+        drawKeypad(padPixels);
+        EM_ASM({ fretstrummerPage.show($0, $1 * 3, 0, 0, $1, $2, $3, $4); }, padPixels,
+               keypadWidth(), keypadHeight(), keypadLeft(), keypadTop());
     }
-    inputQueued.notify_one();
 }
 
 // A key went down or up: its virtual-key code, as the page found it by the key's place.
 extern "C" EMSCRIPTEN_KEEPALIVE void webKey(int down, uint32_t code, int alt) {
-    {
-        std::lock_guard<std::mutex> held(inputLock);
-        if (alt && down && code == 115) // Alt+F4
-            queueMessage(MsgClose, 0, 0);
-        else
-            queueMessage(alt ? (down ? MsgSysKeyDown : MsgSysKeyUp)
-                             : (down ? MsgKeyDown : MsgKeyUp),
-                         code, 0);
-    }
-    inputQueued.notify_one();
+    queueKey(down != 0, alt != 0, code);
+}
+
+// The key table, for the page to turn a key's KeyboardEvent.code into its virtual-key code.
+extern "C" EMSCRIPTEN_KEEPALIVE int webKeyCount() {
+    return KeyPlaceCount;
+}
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webKeyName(int key) {
+    return KeyPlaces[key].name;
+}
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t webKeyCode(int key) {
+    return KeyPlaces[key].code;
 }
 
 // The page gained (1) or lost (0) the focus, or was shown again (2).
 extern "C" EMSCRIPTEN_KEEPALIVE void webWindowEvent(int what) {
-    {
-        std::lock_guard<std::mutex> held(inputLock);
-        if (what == 2)
-            queueMessage(MsgPaint, 0, 0);
-        else
-            queueMessage(MsgActivate, static_cast<uint32_t>(what), 0);
-    }
-    inputQueued.notify_one();
+    if (what == 2)
+        queueMessage(MsgPaint, 0, 0);
+    else
+        queueMessage(MsgActivate, static_cast<uint32_t>(what), 0);
 }
 
 uint32_t platformRegisterClass(const WindowClass* windowClass) {
@@ -110,7 +88,7 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char*, uint32_t, 
     int width = keypadShown() ? keypadWindowWidth() : ScreenWidth;
     int height = keypadShown() ? keypadWindowHeight() : ScreenHeight;
     if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.makeCanvas($0, $1); }, width, height))
-        return webRefuse("the page has no canvas");
+        return refuse("the page has no canvas");
     std::lock_guard<std::mutex> held(inputLock);
     created = true;
     return TheWindow;
@@ -126,22 +104,17 @@ void platformUpdateWindow(WindowHandle) {
     showAll();
 }
 
-int platformGetMessage(Message* message) {
-    std::unique_lock<std::mutex> held(inputLock);
-    inputQueued.wait(held, [message] { return takeQueuedMessage(message) != 0; });
-    return message->message != MsgQuit;
+// The page's thread queues the events; the program's thread only waits for them.
+bool portWaitForEvent() {
+    waitForQueuedMessage();
+    return true;
 }
 
-int platformPeekMessage(Message* message, uint32_t) {
-    std::lock_guard<std::mutex> held(inputLock);
-    return takeQueuedMessage(message);
+bool portTakeEvent() {
+    return false;
 }
 
 void platformTranslateMessage(const Message*) {}
-
-int32_t platformDispatchMessage(const Message* m) {
-    return dispatchToWindow(m);
-}
 
 int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t, uint32_t) {
     if (message == MsgPaint) showAll();

@@ -1,6 +1,7 @@
 // system.cpp -- process-level roles on Win32: exit, the display kept awake, where the
 // executable lives, threads, and why a call was refused.
 #include "platform/platform.h"
+#include "platform/shared/port.h"
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
@@ -8,13 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 
-static char failureReason[256];
-
 int win32Refuse(const char* why) {
-    if (why) {
-        std::snprintf(failureReason, sizeof failureReason, "%s", why);
-        return 0;
-    }
+    if (why) return refuse(why);
     DWORD error = GetLastError();
     wchar_t text[256];
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -22,23 +18,18 @@ int win32Refuse(const char* why) {
     while (length > 0 &&
            (text[length - 1] == L'\n' || text[length - 1] == L'\r' || text[length - 1] == L'.'))
         text[--length] = L'\0';
-    if (length == 0 || !WideCharToMultiByte(CP_UTF8, 0, text, -1, failureReason,
-                                            sizeof failureReason, nullptr, nullptr))
-        std::snprintf(failureReason, sizeof failureReason, "error %lu", error);
-    return 0;
+    char reason[256];
+    if (length == 0 ||
+        !WideCharToMultiByte(CP_UTF8, 0, text, -1, reason, sizeof reason, nullptr, nullptr))
+        std::snprintf(reason, sizeof reason, "error %lu", error);
+    return refuse(reason);
 }
 
-const char* platformFailureReason() {
-    return failureReason;
-}
-
-void platformExitProcess(int code) {
-    std::fflush(stdout);
-    std::fflush(stderr);
+void portEndProcess(int code) {
     ExitProcess(static_cast<UINT>(code));
 }
 
-void platformSwitch(int on) {
+void platformKeepScreenOn(int on) {
     SetThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED
                                : ES_CONTINUOUS);
 }

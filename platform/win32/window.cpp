@@ -6,6 +6,8 @@
 #include "platform/platform.h"
 #include "platform/shared/input.h"
 #include "platform/shared/keypad.h"
+#include "platform/shared/keys.h"
+#include "platform/shared/port.h"
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
@@ -148,48 +150,6 @@ void layout(int x, int y, int width, int height) {
     }
 }
 
-// The virtual-key code of a printable key by where it sits: the US layout's key at that
-// scan code (set 1), so every such key holds a chord whatever the layout prints on it; 0 for
-// the keys that are not printable, which keep the code the system gives.
-uint32_t positionKey(LPARAM lParam) {
-    static const char row1[] = "1234567890", row2[] = "QWERTYUIOP", row3[] = "ASDFGHJKL",
-                      row4[] = "ZXCVBNM";
-    if (lParam & (1 << 24)) return 0; // an extended key: the keypad's / and the like
-    unsigned scan = (static_cast<unsigned>(lParam) >> 16) & 0xFF;
-    if (scan >= 0x02 && scan <= 0x0B) return static_cast<uint8_t>(row1[scan - 0x02]);
-    if (scan >= 0x10 && scan <= 0x19) return static_cast<uint8_t>(row2[scan - 0x10]);
-    if (scan >= 0x1E && scan <= 0x26) return static_cast<uint8_t>(row3[scan - 0x1E]);
-    if (scan >= 0x2C && scan <= 0x32) return static_cast<uint8_t>(row4[scan - 0x2C]);
-    switch (scan) {
-    case 0x0C:
-        return VK_OEM_MINUS;
-    case 0x0D:
-        return VK_OEM_PLUS;
-    case 0x1A:
-        return VK_OEM_4;
-    case 0x1B:
-        return VK_OEM_6;
-    case 0x27:
-        return VK_OEM_1;
-    case 0x28:
-        return VK_OEM_7;
-    case 0x29:
-        return VK_OEM_3;
-    case 0x2B:
-        return VK_OEM_5;
-    case 0x33:
-        return VK_OEM_COMMA;
-    case 0x34:
-        return VK_OEM_PERIOD;
-    case 0x35:
-        return VK_OEM_2;
-    case 0x56:
-        return VK_OEM_102;
-    default:
-        return 0;
-    }
-}
-
 // A touch or a pen, several at a time, through the pad's pointer rules. The mouse does not
 // send these, so nothing comes twice.
 void translatePointer(const MSG& msg) {
@@ -197,14 +157,12 @@ void translatePointer(const MSG& msg) {
     if (msg.message == WM_POINTERUPDATE && !(flags & PointerInContact)) return; // hovering
     POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
     ScreenToClient(hwnd, &at);
-    int x = floorDiv(at.x - originX, scale), y = floorDiv(at.y - originY, scale);
-    int pointer = keypadTouchPointer(LOWORD(msg.wParam), msg.message == WM_POINTERDOWN);
-    if (pointer == 0) return;
-    bool changed = msg.message == WM_POINTERDOWN ? keypadPointerDown(pointer, x, y)
-                   : msg.message == WM_POINTERUP ? keypadPointerUp(pointer, x, y)
-                                                 : keypadPointerMove(pointer, x, y);
-    if (msg.message == WM_POINTERUP) keypadTouchLifted(pointer);
-    if (changed) showKeypad();
+    PointerEvent event = msg.message == WM_POINTERDOWN ? PointerDown
+                         : msg.message == WM_POINTERUP ? PointerUp
+                                                       : PointerMove;
+    if (touchEvent(event, LOWORD(msg.wParam), floorDiv(at.x - originX, scale),
+                   floorDiv(at.y - originY, scale)))
+        showKeypad();
 }
 
 // The program's messages for one system message; none for a move without the button held.
@@ -219,22 +177,16 @@ void translate(const MSG& msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_MOUSEMOVE: {
-        if (msg.message == WM_MOUSEMOVE && !(msg.wParam & MK_LBUTTON)) return;
-        int x = floorDiv(static_cast<short>(LOWORD(msg.lParam)) - originX, scale);
-        int y = floorDiv(static_cast<short>(HIWORD(msg.lParam)) - originY, scale);
+        // The button held down is captured, so its lifting comes here wherever it happens.
         if (msg.message == WM_LBUTTONDOWN) SetCapture(hwnd);
         if (msg.message == WM_LBUTTONUP) ReleaseCapture();
-        if (keypadShown()) {
-            bool changed = msg.message == WM_LBUTTONDOWN ? keypadPointerDown(0, x, y)
-                           : msg.message == WM_LBUTTONUP ? keypadPointerUp(0, x, y)
-                                                         : keypadPointerMove(0, x, y);
-            if (changed) showKeypad();
-            return;
-        }
-        if (msg.message == WM_MOUSEMOVE)
-            queueStylusMove(x, y);
-        else
-            queueStylus(msg.message, x, y);
+        PointerEvent event = msg.message == WM_LBUTTONDOWN ? PointerDown
+                             : msg.message == WM_LBUTTONUP ? PointerUp
+                                                           : PointerMove;
+        if (mouseEvent(event, floorDiv(static_cast<short>(LOWORD(msg.lParam)) - originX, scale),
+                       floorDiv(static_cast<short>(HIWORD(msg.lParam)) - originY, scale),
+                       event != PointerMove || (msg.wParam & MK_LBUTTON)))
+            showKeypad();
         return;
     }
     case WM_SYSCOMMAND:
@@ -242,15 +194,19 @@ void translate(const MSG& msg) {
         // program passes system commands by, so it gets the close the default handling makes.
         if ((wParam & 0xFFF0) == SC_CLOSE) return queueMessage(MsgClose, 0, 0);
         return queueMessage(msg.message, wParam, lParam);
-    case WM_SYSKEYDOWN:
-        // Alt+F4 asks the window to close, as the system's default handling would.
-        if (wParam == VK_F4) return queueMessage(MsgClose, 0, 0);
-        [[fallthrough]];
     case WM_KEYDOWN:
     case WM_KEYUP:
-    case WM_SYSKEYUP:
-        if (uint32_t code = positionKey(msg.lParam)) wParam = code;
-        return queueMessage(msg.message, wParam, lParam);
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: {
+        // A printable key by its place (the US key at its scan code), so that every such key
+        // holds a chord whatever the layout prints on it; the others, and the keypad's extended
+        // keys, keep the code the system gives.
+        unsigned scan = (lParam >> 16) & 0xFF;
+        uint32_t code = (lParam & (1u << 24)) ? 0 : keyOfScan(scan);
+        return queueKey(msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN,
+                        msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSKEYUP,
+                        code ? code : wParam, lParam);
+    }
     default:
         queueMessage(msg.message, wParam, lParam);
     }
@@ -341,34 +297,24 @@ void platformUpdateWindow(WindowHandle) {
     UpdateWindow(hwnd);
 }
 
-int platformGetMessage(Message* message) {
-    while (!takeQueuedMessage(message)) {
-        BOOL got = GetMessageW(&current, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            *message = Message{TheWindow, MsgQuit, 0, 0};
-            return 0;
-        }
-        translate(current);
-    }
-    return 1;
+bool portWaitForEvent() {
+    BOOL got = GetMessageW(&current, nullptr, 0, 0);
+    if (got == 0 || got == -1) return false;
+    translate(current);
+    return true;
 }
 
-int platformPeekMessage(Message* message, uint32_t remove) {
-    while (!peekQueuedMessage(message) && PeekMessageW(&current, nullptr, 0, 0, PM_REMOVE)) {
-        if (current.message == WM_QUIT)
-            queueMessage(MsgQuit, 0, 0);
-        else
-            translate(current);
-    }
-    return remove ? takeQueuedMessage(message) : peekQueuedMessage(message);
+bool portTakeEvent() {
+    if (!PeekMessageW(&current, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (current.message == WM_QUIT)
+        queueMessage(MsgQuit, 0, 0);
+    else
+        translate(current);
+    return true;
 }
 
 void platformTranslateMessage(const Message* message) {
     if (message->message == current.message) TranslateMessage(&current);
-}
-
-int32_t platformDispatchMessage(const Message* m) {
-    return dispatchToWindow(m);
 }
 
 int32_t platformDefWindowProc(WindowHandle, uint32_t message, uint32_t wParam, uint32_t lParam) {
