@@ -8,7 +8,14 @@ foreach(setting ${web_environment})
   string(REGEX REPLACE "^[^=]*=" "" value "${setting}")
   set(ENV{${name}} "${value}")
 endforeach()
-include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
+# Emscripten's own platform file, found beside the emcc on the PATH (Debian's is a link into
+# /usr/share/emscripten; EMSCRIPTEN_ROOT names another installation).
+if(NOT EMSCRIPTEN_ROOT)
+  find_program(emcc_program emcc REQUIRED)
+  file(REAL_PATH ${emcc_program} emcc_real)
+  get_filename_component(EMSCRIPTEN_ROOT ${emcc_real} DIRECTORY)
+endif()
+include(${EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake)
 set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env ${web_environment})
 set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env ${web_environment})
 # The program has threads: the feeder, and the program itself beside the page's own thread.

@@ -6,15 +6,13 @@ add_library(fretstrummer_platform_web STATIC
   platform/web/audio.cpp
   platform/web/window.cpp
   platform/web/text.cpp
-  platform/shared/input.cpp
-  platform/shared/keypad.cpp
+  ${FRETSTRUMMER_SHARED_PLATFORM}
   platform/shared/wave_ring.cpp
   platform/posix/file.cpp
+  platform/posix/thread.cpp
 )
 target_include_directories(fretstrummer_platform_web PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(fretstrummer_platform_web PRIVATE fretstrummer_warnings)
-
-include(cmake/host_media.cmake)
 
 set(web_dir ${CMAKE_SOURCE_DIR}/platform/web)
 add_executable(fretstrummer platform/shared/main.cpp)
@@ -25,7 +23,7 @@ target_link_libraries(fretstrummer PRIVATE
 target_link_options(fretstrummer PRIVATE
   -sPROXY_TO_PTHREAD -sPTHREAD_POOL_SIZE=4 -sINITIAL_MEMORY=64MB -sTOTAL_STACK=1MB
   -sENVIRONMENT=web,worker -sEXIT_RUNTIME -g0
-  -sEXPORTED_FUNCTIONS=_main,_webPointer,_webKey,_webWindowEvent,_webAudioPull
+  -sEXPORTED_FUNCTIONS=_main,_webPointer,_webKey,_webKeyCount,_webKeyName,_webKeyCode,_webWindowEvent,_webAudioPull
   --pre-js ${web_dir}/page.js
   --preload-file ${FRETSTRUMMER_MEDIA_DIR}@/Media)
 set_target_properties(fretstrummer PROPERTIES OUTPUT_NAME index SUFFIX .js
@@ -38,4 +36,5 @@ add_custom_command(TARGET fretstrummer POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${web_dir}/index.html ${web_dir}/service-worker.js
           ${web_dir}/manifest.webmanifest
           ${CMAKE_BINARY_DIR}
-  COMMAND ${CMAKE_COMMAND} -E copy ${FRETSTRUMMER_ICON_PNG} ${CMAKE_BINARY_DIR}/icon.png)
+  COMMAND ${CMAKE_COMMAND} -E copy
+          ${FRETSTRUMMER_ICON_DIR}/hicolor/256x256/apps/fretstrummer.png ${CMAKE_BINARY_DIR}/icon.png)

@@ -5,20 +5,17 @@ add_library(fretstrummer_platform_win32 STATIC
   platform/win32/wave.cpp
   platform/win32/window.cpp
   platform/win32/text.cpp
-  platform/shared/input.cpp
-  platform/shared/keypad.cpp
+  ${FRETSTRUMMER_SHARED_PLATFORM}
 )
 target_include_directories(fretstrummer_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(fretstrummer_platform_win32 PUBLIC winmm gdi32 user32
                       PRIVATE fretstrummer_warnings)
 
-include(cmake/host_media.cmake)
-
 enable_language(RC)
 set(FRETSTRUMMER_MANIFEST ${CMAKE_SOURCE_DIR}/platform/win32/fretstrummer.manifest)
 configure_file(platform/win32/fretstrummer.rc.in ${CMAKE_BINARY_DIR}/fretstrummer.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/fretstrummer.rc PROPERTIES
-  OBJECT_DEPENDS "${FRETSTRUMMER_ICON};${FRETSTRUMMER_MANIFEST}")
+  OBJECT_DEPENDS "${FRETSTRUMMER_ICON_DIR}/fretstrummer.ico;${FRETSTRUMMER_MANIFEST}")
 add_executable(fretstrummer WIN32 platform/win32/main.cpp ${CMAKE_BINARY_DIR}/fretstrummer.rc)
 target_link_libraries(fretstrummer PRIVATE
   fretstrummer_core fretstrummer_platform_win32 fretstrummer_warnings)
