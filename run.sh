@@ -23,11 +23,9 @@ fi
 echo "No display here: playing a demo in a virtual X server instead."
 demo=$(pwd)/demo
 mkdir -p "$demo"
-Xvfb :97 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
+source tools/servers.sh
+start_xvfb
 trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=:97
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$demo/strum.raw" build/fretstrummer 2>/dev/null &
 program=$!
@@ -49,7 +47,7 @@ import -window root -crop "$((240 * scale))x$((320 * scale))+0+0" "$demo/screen.
 xdotool mousemove 1 1 click 1
 wait "$program"
 
-sox -q -t raw -r 22050 -e signed -b 16 -c 1 "$demo/strum.raw" "$demo/strum.wav"
+sox -q -t raw -r $program_rate -e signed -b 16 -c 1 "$demo/strum.raw" "$demo/strum.wav"
 rm -f "$demo/strum.raw"
 echo "Sound:  $demo/strum.wav"
 echo "Screen: $demo/screen.png"

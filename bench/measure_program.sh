@@ -15,12 +15,10 @@ cmake --build "$build" --target fretstrummer program_probe >/dev/null
 probe=$build/bench/libprogram_probe.so
 log=$(mktemp)
 
-display=:$((300 + RANDOM % 500))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
+source "$(dirname "$0")/../tools/servers.sh"
+start_xvfb
 trap 'kill $xvfb 2>/dev/null || true; rm -f "$log"' EXIT
-export DISPLAY=$display SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
 scale=1
 at() { echo $(($1 * scale + scale / 2)) $(($2 * scale + scale / 2)); }
@@ -76,15 +74,15 @@ grep '^pluck to sound' "$log" | awk '{print $4}' | sort -n | awk '{t[NR] = $1; s
 
 command -v pulseaudio >/dev/null && command -v parec >/dev/null || exit 0
 pulse=$(mktemp -d)
-export HOME=$pulse PULSE_RUNTIME_PATH=$pulse PULSE_STATE_PATH=$pulse PULSE_SERVER=unix:$pulse/native
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=file:$pulse/log \
-  -L "module-native-protocol-unix socket=$pulse/native auth-anonymous=1" \
-  -L "module-null-sink sink_name=out rate=22050 channels=1 format=s16le" >/dev/null 2>&1 &
-server=$!
+start_pulse "$pulse"
+server=$pulse_server
 trap 'kill $xvfb $server 2>/dev/null || true; rm -rf "$log" "$pulse"' EXIT
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-parec -d out.monitor --raw --latency-msec=5 --format=s16le --rate=22050 --channels=1 |
-  python3 "$(dirname "$0")/sink_onsets.py" >"$pulse/onsets" &
+# The recorder writes into a pipe that the onset finder reads: each is ended by its own id.
+mkfifo "$pulse/sink"
+python3 "$(dirname "$0")/sink_onsets.py" <"$pulse/sink" >"$pulse/onsets" &
+finder=$!
+parec -d out.monitor --raw --latency-msec=5 --format=s16le --rate=$program_rate --channels=1 \
+  >"$pulse/sink" &
 recorder=$!
 SDL_AUDIODRIVER=pulseaudio LD_PRELOAD=$probe "$build/fretstrummer" 2>"$log" &
 program=$!
@@ -93,8 +91,8 @@ find_window
 sleep 2.5 # an idle null sink takes its first sound only after its two-second block
 pluck_thirty_times_and_quit
 sleep 0.2
-pkill -f "parec -d out.monitor" 2>/dev/null || true
-wait $recorder || true
+kill $recorder 2>/dev/null || true
+wait $recorder $finder || true
 # Each press with the next onset at the sink after it.
 awk '/^pluck to sound/ {gsub(/\)/, "", $8); press[++n] = $8; driver[n] = $4}
      END {for (i = 1; i <= n; i++) print "press", press[i], driver[i]}' "$log" |

@@ -11,19 +11,10 @@ build=$(cd "${1:-build}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 cmake --build "$build" --target fretstrummer program_probe >/dev/null
 work=$(mktemp -d)
-display=:$((300 + RANDOM % 500))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb ${server:-} 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-
-export HOME=$work PULSE_RUNTIME_PATH=$work PULSE_STATE_PATH=$work PULSE_SERVER=unix:$work/native
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=file:$work/log \
-  -L "module-native-protocol-unix socket=$work/native auth-anonymous=1" \
-  -L "module-null-sink sink_name=out rate=22050 channels=1 format=s16le" >/dev/null 2>&1 &
-server=$!
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+source "$here/../tools/servers.sh"
+start_xvfb
+trap 'kill $xvfb ${pulse_server:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+start_pulse "$work"
 
 # Strokes across the six strings, down and up, two a second for a minute: the strings never
 # fall silent, so any silence is a gap.
@@ -44,7 +35,7 @@ strum_a_minute() {
 }
 
 for driver in disk pulseaudio; do
-  [ $driver = pulseaudio ] && { parec -d out.monitor --raw --format=s16le --rate=22050 --channels=1 >"$work/pulseaudio.raw" & recorder=$!; }
+  [ $driver = pulseaudio ] && { parec -d out.monitor --raw --format=s16le --rate=$program_rate --channels=1 >"$work/pulseaudio.raw" & recorder=$!; }
   SDL_AUDIODRIVER=$driver SDL_DISKAUDIOFILE=$work/disk.raw LD_PRELOAD=$build/bench/libprogram_probe.so \
     "$build/fretstrummer" 2>"$work/$driver.log" &
   program=$!

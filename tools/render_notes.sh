@@ -10,6 +10,7 @@ cd "$(dirname "$0")/.."
 out=${1:-media}
 soundfont=/usr/share/sounds/sf2/FluidR3_GM.sf2
 source tools/ensure-packages.sh
+source tools/servers.sh # program_rate
 ensure_packages fluidsynth fluid-soundfont-gm sox
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -29,9 +30,9 @@ for string in 1 2 3 4 5 6; do
   # interpolation: nothing above about 7 kHz, so nothing folds back past 11 kHz.
   filter=()
   [ "$string" -ge 5 ] && filter=(sinc -7000)
-  # Mono; the silence before the pluck cut; resampled to 22050 Hz with SoX's best resampler;
+  # Mono; the silence before the pluck cut; resampled to the program's rate with SoX's best resampler;
   # 2.75 s with a 50 ms fade at the end; peaks at -10 dBFS; 16-bit with repeatable dither.
   sox -R "$work/$string.raw.wav" -b 16 "$work/$string.wav" remix - silence 1 1s -70d \
-    "${filter[@]}" rate -v 22050 trim 0 2.75 fade t 0 2.75 0.05 gain -n -10
+    "${filter[@]}" rate -v "$program_rate" trim 0 2.75 fade t 0 2.75 0.05 gain -n -10
   cp "$work/$string.wav" "$out/$string.wav"
 done
