@@ -1,6 +1,8 @@
 // e2e.h -- what the end-to-end tests of every platform check against.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -20,6 +22,10 @@ void expectStrum(const std::vector<int16_t>& heard, const int* frets = nullptr);
 
 // Polls `ready` every 20 ms for up to `limit`.
 bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready);
+// Polls `capture` until it gives `expected` (of `width` pixels a row), for up to 10 s; on a
+// mismatch, says which pixel differs first.
+::testing::AssertionResult frameWithin(const std::function<Frame()>& capture, const Frame& expected,
+                                       int width = 240);
 
 // Starts a program with its output thrown away, running `inChild` in the child first.
 pid_t spawn(const std::vector<std::string>& arguments, const std::function<void()>& inChild = {});

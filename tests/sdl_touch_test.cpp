@@ -41,7 +41,7 @@ struct SdlTouchTest : ::testing::Test {
         initStrings();
         clearChords();
         ActiveChord = EditedChord = nullptr;
-        ASSERT_EQ(createSurfaces(), 1);
+        ASSERT_EQ(createSurfaces(MainWindow), 1);
         for (Voice& voice : VoicePool) stopVoice(&voice);
     }
     void TearDown() override {

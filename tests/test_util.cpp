@@ -3,6 +3,7 @@
 #include "assets/media.h"
 #include "platform/scripted/scripted.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -104,4 +105,24 @@ Bytes riffWave(const Bytes& data, int format, int channels, int rate, int bits,
     append32(out, uint32_t(body.size()));
     out.insert(out.end(), body.begin(), body.end());
     return out;
+}
+
+::testing::AssertionResult sameFrame(const std::vector<uint8_t>& actual,
+                                     const std::vector<uint8_t>& expected, int width) {
+    if (actual == expected) return ::testing::AssertionSuccess();
+    if (actual.size() != expected.size())
+        return ::testing::AssertionFailure()
+               << actual.size() / 3 << " pixels where " << expected.size() / 3 << " were wanted";
+    size_t at = 0;
+    while (actual[at] == expected[at]) at++;
+    at -= at % 3;
+    auto colour = [](const std::vector<uint8_t>& frame, size_t i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02x%02x%02x", frame[i + 2], frame[i + 1], frame[i]);
+        return std::string(text);
+    };
+    size_t pixel = at / 3;
+    return ::testing::AssertionFailure()
+           << "pixel (" << pixel % size_t(width) << ", " << pixel / size_t(width) << ") is #"
+           << colour(actual, at) << ", not #" << colour(expected, at);
 }

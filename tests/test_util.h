@@ -1,6 +1,10 @@
 // test_util.h -- temporary media folders and byte builders for the tests.
 #pragma once
 
+#include "audio/audio_output.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
@@ -31,9 +35,14 @@ Bytes pcm(std::initializer_list<int> samples);
 Bytes pcm(const std::vector<int16_t>& samples);
 
 // A RIFF/WAVE file: a fmt chunk with these fields, any chunks in `between`, then a data chunk.
-Bytes riffWave(const Bytes& data, int format = 1, int channels = 1, int rate = 22050, int bits = 16,
-               const Bytes& between = {});
+Bytes riffWave(const Bytes& data, int format = 1, int channels = 1, int rate = OutputRate,
+               int bits = 16, const Bytes& between = {});
 void appendChunk(Bytes& out, const char id[4], const Bytes& body);
 // The 54 bytes of headers of a 24-bit BMP (a negative height: top row first).
 Bytes bmpHeaders(int width, int height);
 void append32(Bytes& out, uint32_t v);
+
+// Whether two pictures of `width` pixels a row (blue, green, red) are the same; on a mismatch,
+// which pixel differs first, and both its colours.
+::testing::AssertionResult sameFrame(const std::vector<uint8_t>& actual,
+                                     const std::vector<uint8_t>& expected, int width = 240);
