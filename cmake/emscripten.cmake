@@ -1,7 +1,12 @@
 # Building the web page with Debian's Emscripten. Its system libraries are built once into a
 # cache in the build folder (Debian's own cache is frozen and empty), and its JavaScript tools
 # find their modules (acorn) where Debian puts them.
-set(web_environment EM_CACHE=${CMAKE_BINARY_DIR}/emscripten-cache EM_FROZEN_CACHE=
+# The toolchain is read again for every try-compile, in a scratch folder of its own: the cache
+# stays where the first reading put it, so the libraries are built once, not once per check.
+if(NOT DEFINED ENV{FRETSTRUMMER_EM_CACHE})
+  set(ENV{FRETSTRUMMER_EM_CACHE} ${CMAKE_BINARY_DIR}/emscripten-cache)
+endif()
+set(web_environment EM_CACHE=$ENV{FRETSTRUMMER_EM_CACHE} EM_FROZEN_CACHE=
     NODE_PATH=/usr/share/nodejs)
 foreach(setting ${web_environment})
   string(REGEX MATCH "^[^=]*" name "${setting}")
