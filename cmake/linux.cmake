@@ -44,7 +44,8 @@ set_target_properties(fretstrummer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_B
 add_dependencies(fretstrummer media)
 
 # Installed: the program with its Media folder in lib/fretstrummer, a link to it in bin (the
-# program finds its Media folder through the link), the icons, the launcher and the metainfo.
+# program finds its Media folder through the link), the icons, the launcher, the metainfo and the
+# manual page.
 install(TARGETS fretstrummer RUNTIME DESTINATION lib/fretstrummer)
 install(DIRECTORY ${FRETSTRUMMER_MEDIA_DIR} DESTINATION lib/fretstrummer)
 install(CODE [[
@@ -55,6 +56,7 @@ install(CODE [[
 install(DIRECTORY ${FRETSTRUMMER_ICON_DIR}/hicolor DESTINATION share/icons)
 install(FILES desktop/fretstrummer.desktop DESTINATION share/applications)
 install(FILES desktop/org.fretstrummer.Fretstrummer.metainfo.xml DESTINATION share/metainfo)
+install(FILES desktop/fretstrummer.6 DESTINATION share/man/man6)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fretstrummer)

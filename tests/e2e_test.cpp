@@ -146,6 +146,7 @@ struct E2eTest : ::testing::Test {
             // As on a desktop, where it is always set; without it the Wayland client complains.
             setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
             setenv("SDL_DISKAUDIOFILE", (work / "sound.raw").c_str(), 1);
+            dup2(open((work / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
             dup2(open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
             if (!launcher) return;
             std::ofstream(work / ".asoundrc")
@@ -255,8 +256,10 @@ struct E2eTest : ::testing::Test {
 
     std::vector<int16_t> recording() const { return samplesOf(readBytes(work / "sound.raw")); }
 
-    std::string errors() const {
-        std::ifstream in(work / "stderr");
+    std::string errors() const { return text(work / "stderr"); }
+    std::string output() const { return text(work / "stdout"); }
+    static std::string text(const fs::path& file) {
+        std::ifstream in(file);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 };
@@ -461,4 +464,33 @@ TEST_F(E2eTest, StartUpFailuresGiveTheirExitStatusAndLine) {
     std::string drive = getenv("FRETSTRUMMER_LAUNCHER") ? "Z:" : "";
     EXPECT_EQ(errors(), "Fretstrummer: cannot load " + drive + (app / "Media" / "4.wav").string() +
                             ": No such file or directory\n");
+}
+
+TEST_F(E2eTest, HelpVersionAndAnUnknownOptionEndBeforeAnyWindowOpens) {
+    start(Program, "disk", true, "--help");
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    std::string help = output();
+    EXPECT_EQ(help.rfind("Usage: fretstrummer [OPTION]...\n", 0), 0u) << help;
+    // Every option the usage lists is in the manual page too.
+    std::string manual = text(FRETSTRUMMER_SOURCE_DIR "/desktop/fretstrummer.6");
+    std::istringstream lines(help);
+    int options = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  --", 0) != 0) continue;
+        std::string name = line.substr(2, line.find(' ', 2) - 2), troff;
+        for (char c : name) troff += c == '-' ? "\\-" : std::string(1, c);
+        EXPECT_NE(manual.find(".B " + troff + "\n"), std::string::npos) << name;
+        options++;
+    }
+    EXPECT_GE(options, 4) << help;
+
+    start(Program, "disk", true, "--version");
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    EXPECT_EQ(output().rfind("Fretstrummer 0.", 0), 0u) << output();
+
+    start(Program, "disk", true, "--low-latncy");
+    EXPECT_EQ(exitStatus(), 2);
+    EXPECT_EQ(errors(), "Fretstrummer: unknown option '--low-latncy'\n" + help);
+    EXPECT_EQ(output(), "");
+    EXPECT_EQ(run("xdotool search --name '^Fretstrummer$'"), "") << "a window opened";
 }

@@ -20,6 +20,9 @@ prefix)
   cmake --install "$build" --prefix "$work/prefix" >/dev/null
   # The desktop files and icons are checked in the package's list.
   [ "$(readlink "$work/prefix/bin/fretstrummer")" = ../lib/fretstrummer/fretstrummer ] || fail "bin link"
+  # The manual page renders.
+  man -l "$work/prefix/share/man/man6/fretstrummer.6" 2>&1 | grep -q 'fretstrummer - a touch-screen guitar' ||
+    fail "man -l: $(man -l "$work/prefix/share/man/man6/fretstrummer.6" 2>&1 | head -5)"
   play "$work/prefix/bin/fretstrummer"
   ;;
 deb)
@@ -32,7 +35,7 @@ deb)
   for file in ./usr/lib/fretstrummer/fretstrummer ./usr/lib/fretstrummer/Media/6.wav \
     ./usr/lib/fretstrummer/Media/ResetButton.bmp "./usr/bin/fretstrummer -> ../lib/fretstrummer/fretstrummer" \
     ./usr/share/applications/fretstrummer.desktop ./usr/share/metainfo/org.fretstrummer.Fretstrummer.metainfo.xml \
-    ./usr/share/icons/hicolor/256x256/apps/fretstrummer.png; do
+    ./usr/share/icons/hicolor/256x256/apps/fretstrummer.png ./usr/share/man/man6/fretstrummer.6; do
     grep -qxF "$file" "$work/files" || fail "$file not in the package"
   done
   [ "$(wc -l <"$work/files")" -lt 60 ] || fail "unexpected files: $(cat "$work/files")"

@@ -8,6 +8,7 @@
 #include "instrument/chords.h"
 #include "instrument/strings.h"
 #include "platform/shared/keypad.h"
+#include "platform/shared/options.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ struct SdlTouchTest : ::testing::Test {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         char program[] = "fretstrummer", keypad[] = "--keypad";
         char* argv[] = {program, keypad};
-        keypadTakeOptions(2, argv);
+        ASSERT_EQ(takeCommandLine(2, argv), -1);
         WindowClass windowClass{};
         ASSERT_EQ(platformRegisterClass(&windowClass), 1u);
         MainWindow = platformCreateWindow(0, "", "Fretstrummer", 0, 0, 0, 240, 320, 0, 0, 0, 0);

@@ -4,8 +4,6 @@
 #include "platform/platform.h"
 #include "platform/shared/input.h"
 
-#include <cstring>
-
 namespace {
 
 int option = -1; // --keypad (1), --no-keypad (0), or neither
@@ -83,11 +81,8 @@ void put(uint8_t* pixel, Colour c) {
 
 } // namespace
 
-void keypadTakeOptions(int argc, char** argv) {
-    for (int i = 1; i < argc; i++) {
-        if (std::strcmp(argv[i], "--keypad") == 0) option = 1;
-        if (std::strcmp(argv[i], "--no-keypad") == 0) option = 0;
-    }
+void keypadChoose(bool shown) {
+    option = shown ? 1 : 0;
 }
 
 void keypadLayOut(bool touchScreen, bool landscape) {

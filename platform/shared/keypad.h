@@ -9,9 +9,9 @@
 
 inline constexpr int KeypadKeys = 8;
 
-// Takes the command line's choice: --keypad shows the pad, --no-keypad hides it; with
-// neither it shows where there is a touch screen.
-void keypadTakeOptions(int argc, char** argv);
+// The command line's choice: shown (--keypad) or hidden (--no-keypad); without one the pad
+// shows where there is a touch screen.
+void keypadChoose(bool shown);
 // Lays the pad out for the display: shown as the options and the touch screen say, below the
 // screen on a portrait display, to its right on a landscape one.
 void keypadLayOut(bool touchScreen, bool landscape);

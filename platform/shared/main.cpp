@@ -1,10 +1,11 @@
 // main.cpp -- main() on Linux and the web: runs the program and ends with its exit code.
 #include "app/startup.h"
 #include "platform/platform.h"
-#include "platform/shared/keypad.h"
+#include "platform/shared/options.h"
 
 int main(int argc, char** argv) {
-    keypadTakeOptions(argc, argv);
-    int code = programEntry(1, 0, "", 1);
+    int code = takeCommandLine(argc, argv);
+    if (code >= 0) platformExitProcess(code);
+    code = programEntry(1, 0, "", 1);
     platformExitProcess(code);
 }

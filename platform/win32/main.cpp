@@ -1,7 +1,7 @@
 // main.cpp -- the process's entry on Windows: runs the program and ends with its exit code.
 #include "app/startup.h"
 #include "platform/platform.h"
-#include "platform/shared/keypad.h"
+#include "platform/shared/options.h"
 
 #include <windows.h>
 
@@ -11,12 +11,17 @@
 #include <io.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // Started from a console, the failure lines go to it.
-    if (!GetStdHandle(STD_ERROR_HANDLE) && AttachConsole(ATTACH_PARENT_PROCESS))
-        std::freopen("CONOUT$", "w", stderr);
+    // Started from a console, the usage and the failure lines go to it.
+    bool noOutput = !GetStdHandle(STD_OUTPUT_HANDLE), noErrors = !GetStdHandle(STD_ERROR_HANDLE);
+    if ((noOutput || noErrors) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (noOutput) std::freopen("CONOUT$", "w", stdout);
+        if (noErrors) std::freopen("CONOUT$", "w", stderr);
+    }
     // Lines end in '\n' alone, as on every other platform.
+    _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    keypadTakeOptions(__argc, __argv);
-    int code = programEntry(1, 0, "", 1);
+    int code = takeCommandLine(__argc, __argv);
+    if (code >= 0) platformExitProcess(code);
+    code = programEntry(1, 0, "", 1);
     platformExitProcess(code);
 }

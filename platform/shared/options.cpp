@@ -1,0 +1,57 @@
+// options.cpp -- the command line: a table of the options, the usage made from it.
+#include "platform/shared/options.h"
+
+#include "platform/shared/keypad.h"
+
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+enum Option { Keypad, NoKeypad, Help, Version };
+
+const struct {
+    Option option;
+    const char* name;
+    const char* what;
+} Options[] = {
+    {Keypad, "--keypad", "show the eight on-screen chord keys beside the strings"},
+    {NoKeypad, "--no-keypad", "hide them, even on a touch screen"},
+    {Help, "--help", "print this help and exit"},
+    {Version, "--version", "print the version and exit"},
+};
+
+void usage(std::FILE* to) {
+    std::fprintf(to, "Usage: fretstrummer [OPTION]...\n"
+                     "A touch-screen guitar: drag across the strings to pluck them, hold a key for "
+                     "a chord.\n\n");
+    for (const auto& option : Options) std::fprintf(to, "  %-14s%s\n", option.name, option.what);
+}
+
+} // namespace
+
+int takeCommandLine(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        const auto* known = std::begin(Options);
+        while (known != std::end(Options) && std::strcmp(argv[i], known->name) != 0) known++;
+        if (known == std::end(Options)) {
+            std::fprintf(stderr, "Fretstrummer: unknown option '%s'\n", argv[i]);
+            usage(stderr);
+            return 2;
+        }
+        switch (known->option) {
+        case Keypad:
+        case NoKeypad:
+            keypadChoose(known->option == Keypad);
+            break;
+        case Help:
+            usage(stdout);
+            return 0;
+        case Version:
+            std::printf("Fretstrummer %s\n", FRETSTRUMMER_VERSION);
+            return 0;
+        }
+    }
+    return -1;
+}
