@@ -494,3 +494,37 @@ TEST_F(E2eTest, HelpVersionAndAnUnknownOptionEndBeforeAnyWindowOpens) {
     EXPECT_EQ(output(), "");
     EXPECT_EQ(run("xdotool search --name '^Fretstrummer$'"), "") << "a window opened";
 }
+
+TEST_F(E2eTest, AKeyLetGoOfInAnotherWindowClosesTheEditorAndAppliesNoChord) {
+    start();
+    waitForStartUp();
+    // A player comes back with the focus and a touch (Wine makes its window active on the touch
+    // alone): a tap on the reset strip, which leaves what is applied as it is.
+    std::string comeBack = "xdotool windowfocus --sync " + std::to_string(window) + " mousemove " +
+                           screen(120, 2) + " click 1 sleep 0.3";
+    // A second window takes the focus, and the key comes up there, never in the program's.
+    auto elsewhere = [&](const std::string& steps) {
+        pid_t other = spawn({"xlogo", "-geometry", "100x100+900+700", "-name", "elsewhere"});
+        std::string found;
+        ASSERT_TRUE(within(10s, [&] {
+            found = run("xdotool search --name '^elsewhere$'");
+            return !found.empty();
+        }));
+        run("xdotool windowfocus --sync " + found.substr(0, found.find('\n')) + " " + steps);
+        bool closed = waitForFrame(playView());
+        run(comeBack);
+        kill(other, SIGTERM), waitpid(other, nullptr, 0);
+        EXPECT_TRUE(closed) << "the editor closed when the focus went";
+    };
+    run(comeBack + " keydown a");
+    EXPECT_TRUE(waitForFrame(editorView())) << "the editor while the key is held";
+    elsewhere("keyup a");
+    // A chord held, let go of elsewhere: the strum that follows is open strings.
+    run("xdotool keydown b mousemove " + screen(100, 200) + " click 1 sleep 0.1 keyup b");
+    EXPECT_TRUE(waitForFrame(playView()));
+    run("xdotool keydown b sleep 0.3");
+    elsewhere("keyup b");
+    run("xdotool" + slowStroke() + exitSoon());
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    expectStrum(recording());
+}

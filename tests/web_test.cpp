@@ -171,6 +171,12 @@ TEST_F(WebTest, AMouseStrumSoundsTheSixStringsAKeyShowsTheEditorAndTheExitSquare
     EXPECT_TRUE(frameWithin([&] { return screen(); }, editorView())) << "the editor";
     key("keyUp", "KeyA");
     EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "the play view again";
+    // The page losing the focus lets go of a held key: the editor closes without its key-up.
+    key("rawKeyDown", "KeyB");
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, editorView())) << "the editor of B";
+    evaluate("dispatchEvent(new Event('blur'))");
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "the focus lost";
+    key("keyUp", "KeyB");
     mouse("mousePressed", 1, 160, 1);
     slowStroke([&](int x, int y) { mouse("mouseMoved", x, y, 1); });
     mouse("mouseReleased", 239, 219, 0);

@@ -62,6 +62,7 @@ void translate(const SDL_Event& e) {
             queueMessage(MsgActivate, 1, 0);
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (loseFocus()) showKeypad();
             queueMessage(MsgActivate, 0, 0);
             break;
         case SDL_WINDOWEVENT_EXPOSED:

@@ -15,7 +15,8 @@ static int queueHead, queueCount;
 static std::mutex queueLock;
 static std::condition_variable messageQueued;
 
-static int lastX, lastY; // the stylus's last point, in screen pixels of 240 x 320
+static int lastX, lastY;  // the stylus's last point, in screen pixels of 240 x 320
+static bool keyHeld[256]; // by virtual-key code: down and not yet up
 
 int floorDiv(int a, int b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
@@ -54,8 +55,14 @@ void waitForQueuedMessage() {
 
 void queueKey(bool down, bool alt, uint32_t code, uint32_t lParam) {
     if (down && alt && code == VkF4) return queueMessage(MsgClose, 0, 0);
+    keyHeld[code & 0xFF] = down;
     queueMessage(alt ? (down ? MsgSysKeyDown : MsgSysKeyUp) : (down ? MsgKeyDown : MsgKeyUp), code,
                  lParam);
+}
+
+void releaseHeldKeys() {
+    for (uint32_t code = 0; code < 256; code++)
+        if (keyHeld[code]) queueKey(false, false, code);
 }
 
 // x in the low 16 bits, y in the high 16 bits.
@@ -80,4 +87,8 @@ void queueStylusMove(int x, int y) {
         queueMessage(MsgStylusMove, 0, stylusLParam(cx, cy));
     }
     queueStylus(MsgStylusMove, x, y);
+}
+
+void queueStylusLift() {
+    queueStylus(MsgStylusUp, lastX, lastY);
 }

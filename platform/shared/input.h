@@ -29,6 +29,9 @@ void waitForQueuedMessage();
 // every system's own handling does.
 void queueKey(bool down, bool alt, uint32_t code, uint32_t lParam = 0);
 
+// Lifts every key queueKey has seen go down and not come up: a key-up message for each.
+void releaseHeldKeys();
+
 // The stylus pressed or lifted (MsgStylusDown, MsgStylusUp) at (x, y) of the 240 x 320 screen.
 void queueStylus(uint32_t message, int x, int y);
 // The stylus moved to (x, y). Desktop systems report a quick drag as a few far-apart points
@@ -36,3 +39,5 @@ void queueStylus(uint32_t message, int x, int y);
 // one move per column crossed, at the first pixel of that column on the line between the two
 // points, so that a fast strum plucks every string.
 void queueStylusMove(int x, int y);
+// The stylus lifted where it was last.
+void queueStylusLift();

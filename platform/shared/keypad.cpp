@@ -18,6 +18,8 @@ int stylusPointer = -1;
 // The system's id of each touch down, by pointer (pointer i + 1 is touches[i]).
 int64_t touches[KeypadPointers - 1];
 bool touchDown[KeypadPointers - 1];
+// The mouse down as the stylus while the pad is hidden.
+bool mouseStylus;
 
 int keyWidth() {
     return 60;
@@ -228,6 +230,7 @@ bool mouseEvent(PointerEvent event, int x, int y, bool held) {
         queueStylusMove(x, y);
     else
         queueStylus(event == PointerDown ? MsgStylusDown : MsgStylusUp, x, y);
+    if (event != PointerMove) mouseStylus = event == PointerDown;
     return false;
 }
 
@@ -236,5 +239,21 @@ bool touchEvent(PointerEvent event, int64_t id, int x, int y) {
     if (pointer == 0) return false;
     bool changed = pointerEvent(event, pointer, x, y);
     if (event == PointerUp) touchDown[pointer - 1] = false;
+    return changed;
+}
+
+bool loseFocus() {
+    releaseHeldKeys();
+    if (mouseStylus) queueStylusLift();
+    mouseStylus = false;
+    bool changed = false;
+    for (int pointer = 0; pointer < KeypadPointers; pointer++) {
+        int was = role[pointer];
+        role[pointer] = Idle;
+        if (was == Stylus) queueStylusLift();
+        if (was >= 0) changed |= release(was);
+    }
+    stylusPointer = -1;
+    for (bool& down : touchDown) down = false;
     return changed;
 }

@@ -50,3 +50,6 @@ enum PointerEvent { PointerDown, PointerMove, PointerUp };
 bool mouseEvent(PointerEvent event, int x, int y, bool held);
 // A touch or a pen the system knows by `id`, several at a time; the eleventh at once is ignored.
 bool touchEvent(PointerEvent event, int64_t id, int x, int y);
+// The window lost the focus: every key, pad key and pointer held is let go of, as though each
+// had been lifted, so that no chord stays applied and no editor stays open.
+bool loseFocus();

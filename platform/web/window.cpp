@@ -33,6 +33,14 @@ void showAll() {
                        keypadWidth(), keypadHeight(), keypadLeft(), keypadTop());
 }
 
+// The pad drawn as its keys are now and put on the canvas, from the page's own thread with
+// inputLock held.
+void showPadNow() {
+    drawKeypad(padPixels);
+    EM_ASM({ fretstrummerPage.show($0, $1 * 3, 0, 0, $1, $2, $3, $4); }, padPixels, keypadWidth(),
+           keypadHeight(), keypadLeft(), keypadTop());
+}
+
 } // namespace
 
 // A pointer pressed (0), moved (1) or lifted (2) at (x, y) of the canvas in screen pixels: the
@@ -43,11 +51,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webPointer(int what, int touch, int id, int
     std::lock_guard<std::mutex> held(inputLock);
     if (!created) return;
     PointerEvent event = what == 0 ? PointerDown : what == 2 ? PointerUp : PointerMove;
-    if (touch ? touchEvent(event, id, x, y) : mouseEvent(event, x, y, (buttons & 1) != 0)) {
-        drawKeypad(padPixels);
-        EM_ASM({ fretstrummerPage.show($0, $1 * 3, 0, 0, $1, $2, $3, $4); }, padPixels,
-               keypadWidth(), keypadHeight(), keypadLeft(), keypadTop());
-    }
+    if (touch ? touchEvent(event, id, x, y) : mouseEvent(event, x, y, (buttons & 1) != 0))
+        showPadNow();
 }
 
 // A key went down or up: its virtual-key code, as the page found it by the key's place.
@@ -66,8 +71,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE uint32_t webKeyCode(int key) {
     return KeyPlaces[key].code;
 }
 
-// The page gained (1) or lost (0) the focus, or was shown again (2).
+// The page gained (1) or lost (0) the focus, or was shown again (2). Losing it lets go of every
+// key, pad key and pointer held.
 extern "C" EMSCRIPTEN_KEEPALIVE void webWindowEvent(int what) {
+    if (what == 0) {
+        std::lock_guard<std::mutex> held(inputLock);
+        if (created && loseFocus()) showPadNow();
+    }
     if (what == 2)
         queueMessage(MsgPaint, 0, 0);
     else

@@ -170,6 +170,8 @@ void translate(const MSG& msg) {
     uint32_t wParam = static_cast<uint32_t>(msg.wParam);
     uint32_t lParam = static_cast<uint32_t>(msg.lParam);
     switch (msg.message) {
+    case WM_NULL:
+        return; // a wake-up: what it woke the loop for is queued already
     case WM_POINTERDOWN:
     case WM_POINTERUPDATE:
     case WM_POINTERUP:
@@ -223,6 +225,14 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_KILLFOCUS:
+        // Keys let go of in another window never come here: everything held is let go of now.
+        // The system sends this from inside GetMessageW, which returns only for a posted
+        // message: one is posted so that the event loop takes the key-ups at once.
+        ReleaseCapture();
+        if (loseFocus()) showKeypad();
+        PostMessageW(window, WM_NULL, 0, 0);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_SETTINGCHANGE:
         // Folded into a tablet or back: the window takes the screen, or gives it back.
         if (lParam && lstrcmpW(reinterpret_cast<LPCWSTR>(lParam), L"ConvertibleSlateMode") == 0) {
