@@ -1,6 +1,7 @@
 // system.cpp -- process-level roles on Linux with SDL: the process's end, the quit signals, the
 // screen kept on, where the executable lives, the feeder's priority.
 #include "platform/platform.h"
+#include "platform/posix/thread.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/shared/port.h"
 
@@ -10,6 +11,9 @@
 #include <unistd.h>
 
 void portEndProcess(int code) {
+    // The feeder and the device's close have finished their work by now (closeAudio waited for
+    // both, within its bounds): what is left of them is returning, which takes no time.
+    joinStartedThreads(20);
     _exit(code);
 }
 
@@ -65,7 +69,7 @@ int platformExecutablePath(char* path, int capacity) {
     ssize_t length = readlink("/proc/self/exe", path, static_cast<size_t>(capacity));
     if (length <= 0 || length >= capacity) {
         path[0] = '\0';
-        return 0;
+        return length <= 0 ? 0 : -1;
     }
     path[length] = '\0';
     return static_cast<int>(length);

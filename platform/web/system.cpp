@@ -1,6 +1,7 @@
 // system.cpp -- process-level roles in the browser: the page's end, the screen kept on, where
 // the program's files are. The page's side is in page.js.
 #include "platform/platform.h"
+#include "platform/posix/thread.h"
 #include "platform/shared/port.h"
 
 #include <emscripten.h>
@@ -9,6 +10,7 @@
 #include <cstring>
 
 void portEndProcess(int code) {
+    joinStartedThreads(20); // as on Linux: the feeder and the close are only returning
     // The page learns the code (Module.onExit) and shows that the instrument has ended.
     emscripten_force_exit(code);
     __builtin_unreachable();
@@ -22,7 +24,7 @@ void platformKeepScreenOn(int on) {
 // Media folder beside it.
 int platformExecutablePath(char* path, int capacity) {
     static constexpr char Path[] = "/Fretstrummer";
-    if (capacity < static_cast<int>(sizeof Path)) return 0;
+    if (capacity < static_cast<int>(sizeof Path)) return -1;
     std::memcpy(path, Path, sizeof Path);
     return static_cast<int>(sizeof Path - 1);
 }

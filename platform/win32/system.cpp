@@ -9,6 +9,11 @@
 #include <cerrno>
 #include <cstdio>
 
+// Every thread started, until the process ends: its end waits for them.
+static constexpr int ThreadSlots = 8;
+static HANDLE threads[ThreadSlots];
+static int threadCount;
+
 int win32Refuse(const char* why) {
     if (why) return refuse(why);
     DWORD error = GetLastError();
@@ -26,6 +31,10 @@ int win32Refuse(const char* why) {
 }
 
 void portEndProcess(int code) {
+    // The feeder and the device's close have finished their work by now (closeAudio waited for
+    // both, within its bounds): the process ends once they have returned, or 20 ms on, when one
+    // is stuck in the device.
+    if (threadCount > 0) WaitForMultipleObjects(static_cast<DWORD>(threadCount), threads, TRUE, 20);
     ExitProcess(static_cast<UINT>(code));
 }
 
@@ -41,14 +50,15 @@ int platformExecutablePath(char* path, int capacity) {
     // one silently, so a result that fills the buffer counts as not fitting.
     static wchar_t wide[32768];
     DWORD length = GetModuleFileNameW(nullptr, wide, 32768);
-    if (length == 0 || length >= 32768) return 0;
+    if (length == 0) return 0;
+    if (length >= 32768) return -1;
     // The program's own separator is '/': Windows takes it as well as '\'.
     for (DWORD i = 0; i < length; i++)
         if (wide[i] == L'\\') wide[i] = L'/';
     int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, -1, path, capacity, nullptr, nullptr);
     if (bytes <= 0) {
         path[0] = '\0';
-        return 0;
+        return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? -1 : 0;
     }
     return bytes - 1;
 }
@@ -69,9 +79,18 @@ static DWORD WINAPI runThread(void* body) {
 }
 
 int platformStartThread(void (*body)()) {
+    // A slot whose thread has ended is free again.
+    for (int i = 0; i < threadCount;)
+        if (WaitForSingleObject(threads[i], 0) == WAIT_OBJECT_0) {
+            CloseHandle(threads[i]);
+            threads[i] = threads[--threadCount];
+        } else {
+            i++;
+        }
+    if (threadCount == ThreadSlots) return win32Refuse("too many threads");
     HANDLE thread = CreateThread(nullptr, 0, runThread, reinterpret_cast<void*>(body), 0, nullptr);
     if (!thread) return win32Refuse();
-    CloseHandle(thread);
+    threads[threadCount++] = thread;
     return 1;
 }
 

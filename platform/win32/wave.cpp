@@ -7,21 +7,24 @@
 // After windows.h, whose types it takes.
 #include <mmsystem.h>
 
+#include <atomic>
+
 static HWAVEOUT waveOut;
-static bool deviceOpen;
+// Read by the feeder's calls while the main thread's close writes them.
+static std::atomic<bool> deviceOpen;
 
 // The program has two blocks; a few more headers cost nothing.
 static constexpr int HeaderCount = 4;
 static WAVEHDR headers[HeaderCount];
-static WaveBlock* blockOf[HeaderCount];
+static std::atomic<WaveBlock*> blockOf[HeaderCount];
 
-// Wakes a feeder waiting for a block.
-static SRWLOCK handBackLock = SRWLOCK_INIT;
-static CONDITION_VARIABLE handedBack = CONDITION_VARIABLE_INIT;
+// Set by the device each time it hands a block back; the feeder waits on it. waveOut's
+// callback may call only a few functions of the system, SetEvent among them.
+static HANDLE handedBack;
 
 static WAVEHDR* headerOf(const WaveBlock* block) {
     for (int i = 0; i < HeaderCount; i++)
-        if (blockOf[i] == block) return &headers[i];
+        if (blockOf[i].load(std::memory_order_acquire) == block) return &headers[i];
     return nullptr;
 }
 
@@ -32,13 +35,14 @@ static void CALLBACK onDevice(HWAVEOUT, UINT message, DWORD_PTR, DWORD_PTR first
     WaveBlock* block = reinterpret_cast<WaveBlock*>(reinterpret_cast<WAVEHDR*>(first)->dwUser);
     block->flags.fetch_and(~WaveBlockQueued, std::memory_order_relaxed);
     block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
-    AcquireSRWLockExclusive(&handBackLock);
-    ReleaseSRWLockExclusive(&handBackLock);
-    WakeAllConditionVariable(&handedBack);
+    SetEvent(handedBack);
 }
 
 int platformWaveOpen(WaveDevice* device, const PcmFormat* format) {
-    if (deviceOpen) return win32Refuse("the audio output is open already"), 1;
+    if (deviceOpen.load()) return win32Refuse("the audio output is open already"), 1;
+    // An auto-reset event: each hand-back wakes the feeder once, which looks at its block again.
+    if (!handedBack) handedBack = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!handedBack) return win32Refuse(), 1;
     WAVEFORMATEX wave{};
     wave.wFormatTag = format->formatTag;
     wave.nChannels = format->channels;
@@ -56,17 +60,17 @@ int platformWaveOpen(WaveDevice* device, const PcmFormat* format) {
             WideCharToMultiByte(CP_UTF8, 0, text, -1, why, sizeof why, nullptr, nullptr);
         return win32Refuse(why), 1;
     }
-    for (WaveBlock*& block : blockOf) block = nullptr;
-    deviceOpen = true;
+    for (auto& block : blockOf) block.store(nullptr);
+    deviceOpen.store(true);
     *device = 1;
     return 0;
 }
 
 int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
-    if (!deviceOpen || size != sizeof(WaveBlock) || !block->buffer) return 1;
+    if (!deviceOpen.load() || size != sizeof(WaveBlock) || !block->buffer) return 1;
     WAVEHDR* header = headerOf(block);
     for (int i = 0; !header && i < HeaderCount; i++)
-        if (!blockOf[i]) blockOf[i] = block, header = &headers[i];
+        if (!blockOf[i].load()) blockOf[i].store(block), header = &headers[i];
     if (!header) return 1;
     *header = WAVEHDR{};
     header->lpData = reinterpret_cast<LPSTR>(block->buffer);
@@ -79,7 +83,7 @@ int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
 
 int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
     WAVEHDR* header = headerOf(block);
-    if (!deviceOpen || !header || !(block->flags.load() & WaveBlockPrepared)) return 1;
+    if (!deviceOpen.load() || !header || !(block->flags.load() & WaveBlockPrepared)) return 1;
     block->flags.fetch_or(WaveBlockQueued, std::memory_order_relaxed);
     if (waveOutWrite(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
         block->flags.fetch_and(~WaveBlockQueued);
@@ -89,15 +93,14 @@ int platformWaveQueue(WaveDevice, WaveBlock* block, uint32_t) {
 }
 
 void platformWaveWait(WaveDevice, const WaveBlock* block, uint32_t milliseconds) {
+    // A hand-back of the other block wakes the wait too: it looks again until its own is back.
     ULONGLONG deadline = GetTickCount64() + milliseconds;
-    AcquireSRWLockExclusive(&handBackLock);
-    while (!(block->flags.load() & WaveBlockDone)) {
+    while (!(block->flags.load(std::memory_order_acquire) & WaveBlockDone)) {
         ULONGLONG now = GetTickCount64();
-        if (now >= deadline || !SleepConditionVariableSRW(&handedBack, &handBackLock,
-                                                          static_cast<DWORD>(deadline - now), 0))
+        if (now >= deadline ||
+            WaitForSingleObject(handedBack, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0)
             break;
     }
-    ReleaseSRWLockExclusive(&handBackLock);
 }
 
 int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
@@ -109,16 +112,15 @@ int platformWaveUnprepare(WaveDevice, WaveBlock* block, uint32_t) {
 }
 
 int platformWaveClose(WaveDevice) {
-    if (!deviceOpen) return 1;
-    deviceOpen = false;
+    if (!deviceOpen.exchange(false)) return 1;
     // Whatever is still queued is handed back unplayed, so the device can close.
     waveOutReset(waveOut);
     for (int i = 0; i < HeaderCount; i++) {
-        if (!blockOf[i]) continue;
+        WaveBlock* block = blockOf[i].exchange(nullptr);
+        if (!block) continue;
         if (headers[i].dwFlags & WHDR_PREPARED)
             waveOutUnprepareHeader(waveOut, &headers[i], sizeof(WAVEHDR));
-        blockOf[i]->flags.fetch_and(~(WaveBlockQueued | WaveBlockPrepared));
-        blockOf[i] = nullptr;
+        block->flags.fetch_and(~(WaveBlockQueued | WaveBlockPrepared));
     }
     waveOutClose(waveOut);
     return 0;
