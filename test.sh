@@ -42,8 +42,11 @@ build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 export WINEPREFIX=$PWD/build-windows/wine WINEDEBUG=-all WINEDLLOVERRIDES=winepulse.drv=d
 # Made without a display; its wineserver ends before the tests start their own.
 [ -d "$WINEPREFIX" ] || (unset DISPLAY; wineboot -i >/dev/null 2>&1; wineserver -w)
-FRETSTRUMMER_LAUNCHER=wine FRETSTRUMMER_PROGRAM=$PWD/build-windows/Fretstrummer.exe \
-  build/tests/e2e_tests --gtest_brief=1 --gtest_filter=-WebTest.*
+# A test that fails keeps its output and any core dump in build-windows/failed/.
+(ulimit -c unlimited
+  FRETSTRUMMER_LAUNCHER=wine FRETSTRUMMER_PROGRAM=$PWD/build-windows/Fretstrummer.exe \
+    FRETSTRUMMER_KEEP=$PWD/build-windows/failed \
+    exec build/tests/e2e_tests --gtest_brief=1 --gtest_filter=-WebTest.*)
 wineserver -k || true
 unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 echo "Windows stage: $((SECONDS - windows_start)) s"

@@ -13,17 +13,25 @@ char MediaFailure[256];
 
 static const char MediaFolderName[] = "Media/";
 
+// Why MediaDir is empty, for the loads that then fail.
+static const char* noMediaDir = "the media folder is unknown";
+
 void buildMediaDir() {
     MediaDir[0] = '\0';
+    noMediaDir = "the media folder is unknown";
     char exe[MediaDirCapacity];
     int length = platformExecutablePath(exe, sizeof exe);
+    if (length < 0) noMediaDir = "the program's path is too long";
     if (length <= 0) return;
     // The folder ends at the last separator, so a program installed in a folder of its own
     // name (~/fretstrummer/fretstrummer) still finds the Media folder beside it.
     const char* lastSlash = std::strrchr(exe, '/');
     if (!lastSlash) return;
     size_t folderLength = static_cast<size_t>(lastSlash - exe) + 1;
-    if (folderLength + sizeof MediaFolderName > sizeof MediaDir) return;
+    if (folderLength + sizeof MediaFolderName > sizeof MediaDir) {
+        noMediaDir = "the program's path is too long";
+        return;
+    }
     std::memcpy(MediaDir, exe, folderLength);
     std::memcpy(MediaDir + folderLength, MediaFolderName, sizeof MediaFolderName);
 }
@@ -44,11 +52,20 @@ int mediaFailed(const char* why) {
     return 0;
 }
 
+// Whether the file's folder lists it.
+static bool listed(const std::filesystem::path& file) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(file.parent_path(), error), end;
+         !error && entry != end; entry.increment(error))
+        if (entry->path().filename() == file.filename()) return true;
+    return false;
+}
+
 int openMediaFile(const char* name, MediaFile* media) {
     *media = MediaFile{};
     MediaFailure[0] = '\0';
     char path[MediaPathCapacity];
-    if (!mediaPath(name, path, sizeof path)) return mediaFailed("the media folder is unknown");
+    if (!mediaPath(name, path, sizeof path)) return mediaFailed(noMediaDir);
 
     // Paths are UTF-8 on every platform, whatever the system's narrow code page. A directory or
     // a device opens like a file but has no size worth trusting, and opening a FIFO would wait
@@ -56,6 +73,10 @@ int openMediaFile(const char* name, MediaFile* media) {
     std::filesystem::path file(std::u8string_view(reinterpret_cast<const char8_t*>(path)));
     std::error_code error;
     std::filesystem::file_status status = std::filesystem::status(file, error);
+    // Windows (and Wine) cannot look into a FIFO, a device or a link that leads nowhere, and
+    // calls it missing: one the folder lists is there, and it is not a regular file.
+    if (error == std::errc::no_such_file_or_directory && listed(file))
+        return mediaFailed("not a regular file");
     if (error) return mediaFailed(error.message().c_str());
     if (status.type() != std::filesystem::file_type::regular)
         return mediaFailed("not a regular file");

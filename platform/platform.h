@@ -30,8 +30,8 @@ const char* platformFailureReason();
 void platformKeepScreenOn(int on);
 
 // The executable's own full path, zero-terminated, into path (capacity bytes, terminator
-// included). Returns its length, or 0 when the platform cannot tell or the path does not fit:
-// a path is never cut short. The Media folder is found beside it.
+// included). Returns its length; 0 when the platform cannot tell, -1 when the path does not
+// fit: a path is never cut short. The Media folder is found beside it.
 int platformExecutablePath(char* path, int capacity);
 
 // Opens the file at path (UTF-8) for reading bytes; none when it cannot be opened, with errno
@@ -88,7 +88,8 @@ int platformWaveClose(WaveDevice device);
 
 // ---- Threads (every port that plays sound)
 
-// Starts body on a thread of its own that nobody joins. 1 when it runs, 0 when refused.
+// Starts body on a thread of its own. 1 when it runs, 0 when refused. The process's end waits
+// for every thread started, within a bound, so that none is still leaving as it ends.
 int platformStartThread(void (*body)());
 // Raises the calling thread to the highest priority the platform grants; a refusal changes
 // nothing else. May do nothing where all threads run at one priority.

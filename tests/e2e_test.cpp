@@ -126,9 +126,29 @@ struct E2eTest : ::testing::Test {
         if (program > 0) kill(program, SIGKILL), waitpid(program, nullptr, 0);
         for (pid_t helper : {recorder, pulse})
             if (helper > 0) kill(helper, SIGTERM), waitpid(helper, nullptr, 0);
+        // Wine's server outlives the program: it is ended and waited for, so that the next
+        // test's program does not join this one's (and take this display's size).
+        if (getenv("FRETSTRUMMER_LAUNCHER")) run("wineserver -k 2>/dev/null; wineserver -w");
+        keepEvidence();
         kill(xvfb, SIGTERM);
         within(5s, [&] { return kill(xvfb, 0) != 0; });
         fs::remove_all(work);
+    }
+
+    // A failed test's output, the X server's log and any core dump (a Wine program is started
+    // in the work folder), kept in FRETSTRUMMER_KEEP/<test> for whoever looks into it.
+    void keepEvidence() {
+        const char* keep = getenv("FRETSTRUMMER_KEEP");
+        if (!keep || !HasFailure()) return;
+        fs::path into =
+            fs::path(keep) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::create_directories(into);
+        for (const auto& entry : fs::directory_iterator(work)) {
+            std::string name = entry.path().filename().string();
+            if (name == "stderr" || name == "stdout" || name == "xvfb.log" ||
+                name.rfind("core", 0) == 0)
+                fs::copy(entry.path(), into / name, fs::copy_options::overwrite_existing);
+        }
     }
 
     // Starts the program with SDL's disk audio driver recording into work/sound.raw.
@@ -149,6 +169,7 @@ struct E2eTest : ::testing::Test {
             dup2(open((work / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
             dup2(open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
             if (!launcher) return;
+            if (chdir(work.c_str()) != 0) _exit(126);
             std::ofstream(work / ".asoundrc")
                 << "pcm.!default { type file slave.pcm \"null\" format \"raw\" file \""
                 << (work / "sound.raw").string() << "\" }\n";
@@ -462,8 +483,13 @@ TEST_F(E2eTest, StartUpFailuresGiveTheirExitStatusAndLine) {
     EXPECT_EQ(exitStatus(), 252);
     // Wine shows the Unix root as drive Z:.
     std::string drive = getenv("FRETSTRUMMER_LAUNCHER") ? "Z:" : "";
-    EXPECT_EQ(errors(), "Fretstrummer: cannot load " + drive + (app / "Media" / "4.wav").string() +
-                            ": No such file or directory\n");
+    std::string missing = "Fretstrummer: cannot load " + drive + (app / "Media" / "4.wav").string();
+    EXPECT_EQ(errors(), missing + ": No such file or directory\n");
+    // A FIFO in its place is there, but is no file to read (and nothing waits for a writer).
+    ASSERT_EQ(mkfifo((app / "Media" / "4.wav").c_str(), 0600), 0);
+    start(copy, "dummy");
+    EXPECT_EQ(exitStatus(), 252);
+    EXPECT_EQ(errors(), missing + ": not a regular file\n");
 }
 
 TEST_F(E2eTest, HelpVersionAndAnUnknownOptionEndBeforeAnyWindowOpens) {

@@ -42,6 +42,15 @@ TEST(MediaDir, IsTheExecutablesFolderUpToItsLastSeparatorThenMediaOrNothing) {
     EXPECT_EQ(loadMediaFile("1.wav", &data, &size), 0);
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(size, 0u);
+    EXPECT_STREQ(MediaFailure, "the media folder is unknown");
+    // A path too long to hold is not an unknown one.
+    EXPECT_EQ(mediaDirFor("/" + std::string(MediaDirCapacity, 'x') + "/fretstrummer"), "");
+    scriptedSetExecutablePath(("/" + std::string(MediaDirCapacity, 'x') + "/fretstrummer").c_str());
+    buildMediaDir();
+    EXPECT_EQ(loadMediaFile("1.wav", &data, &size), 0);
+    EXPECT_STREQ(MediaFailure, "the program's path is too long");
+    scriptedSetExecutablePath(nullptr);
+    buildMediaDir();
 }
 
 struct Load {
@@ -65,6 +74,7 @@ TEST(LoadMediaFile, FailsWithoutDataAndSaysWhy) {
     fs::permissions(folder.media / "locked.wav", fs::perms::none);
     fs::create_directory(folder.media / "folder.wav");
     ASSERT_EQ(mkfifo((folder.media / "fifo.wav").c_str(), 0600), 0);
+    fs::create_symlink("missing.wav", folder.media / "nowhere.wav");
     struct {
         const char* name;
         std::string says;
@@ -72,7 +82,8 @@ TEST(LoadMediaFile, FailsWithoutDataAndSaysWhy) {
         {"missing.wav", "No such file or directory"},
         {"empty.bin", "the file is empty"},
         {"folder.wav", "not a regular file"},
-        {"fifo.wav", "not a regular file"}, // and no wait for a writer
+        {"fifo.wav", "not a regular file"},    // and no wait for a writer
+        {"nowhere.wav", "not a regular file"}, // a link that leads nowhere
         // Root reads whatever the permissions say.
         {"locked.wav", geteuid() == 0 ? "" : "Permission denied"},
     };

@@ -19,9 +19,9 @@ TEST(PlatformExecutablePath, NamesThisProgramWholeOrNotAtAll) {
     EXPECT_EQ(self.filename(), "platform_sdl_tests");
     EXPECT_TRUE(std::filesystem::equivalent(self, "/proc/self/exe"));
 
-    // A buffer one byte too small gets nothing rather than a cut path.
+    // A buffer one byte too small gets nothing rather than a cut path, and says it is too small.
     char tight[4200];
-    EXPECT_EQ(platformExecutablePath(tight, length), 0);
+    EXPECT_EQ(platformExecutablePath(tight, length), -1);
     EXPECT_EQ(tight[0], '\0');
     EXPECT_EQ(platformExecutablePath(tight, length + 1), length);
 }

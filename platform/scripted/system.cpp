@@ -52,7 +52,8 @@ int platformExecutablePath(char* path, int capacity) {
     if (capacity < 1) return 0;
     path[0] = '\0';
     int length = static_cast<int>(executablePath.size());
-    if (!executablePathKnown || length == 0 || length >= capacity) return 0;
+    if (!executablePathKnown || length == 0) return 0;
+    if (length >= capacity) return -1;
     std::memcpy(path, executablePath.c_str(), static_cast<size_t>(length) + 1);
     return length;
 }
