@@ -80,7 +80,7 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
     platformKeepScreenOn(1);
     showSplash(MainWindow);
 
-    if (!openAudio(1, OutputRate, OutputBlockBytes))
+    if (!openAudio(1, OutputRate, PlayLayout.blockSamples * sizeof(int16_t)))
         fail(-3, "cannot open the audio output", platformFailureReason());
     if (!buildSampleBank()) {
         if (!FailedSampleFile) fail(-4, "cannot build the notes", MediaFailure);

@@ -1,4 +1,5 @@
-// audio_output.cpp -- keeps two blocks going to the device, each mixed one block ahead.
+// audio_output.cpp -- keeps the blocks going to the device: by default two, each mixed one block
+// ahead; in the low-latency mode smaller ones, each mixed when it comes back.
 #include "audio/audio_output.h"
 
 #include "audio/voice_pool.h"
@@ -11,18 +12,22 @@
 #include <thread>
 
 PcmFormat OutputFormat;
-WaveBlock OutputBlock[OutputBlockCount];
+WaveBlock OutputBlock[MostOutputBlocks];
+OutputLayout PlayLayout = DefaultLayout;
 std::atomic<uint8_t> stopRequested;
 std::atomic<uint8_t> feederStopped;
 
 static WaveDevice outputDevice;
-// Scratch A feeds block A, scratch B block B. Static, so the feeder has no failure path and
-// allocates nothing.
-alignas(16) static int16_t scratch[OutputBlockCount][OutputBlockSamples];
+// Scratch A feeds block A, scratch B block B, and so on. Static, so the feeder has no failure
+// path and allocates nothing.
+alignas(16) static int16_t scratch[MostOutputBlocks][OutputBlockSamples];
+// The layout the device was opened with, its block count settled.
+static OutputLayout playing;
 
 // How long closeAudio waits for the feeder to stop, and then for the last blocks to play out,
 // before it closes the device regardless: a device that stops handing blocks back (a sound
-// server that has not started playing yet, or has frozen) never keeps the program alive.
+// server that has not started playing yet, or has frozen) never keeps the program alive. In
+// periods of the default block, whatever the layout.
 static constexpr int FeederStopBlockPeriods = 4;
 static constexpr int PlayOutBlockPeriods = 3;
 // How long the device's own close may take before the program ends without it. A sound server
@@ -56,12 +61,12 @@ static int waitForBlock(const WaveBlock& block) {
 static void refillAndQueue(int which) {
     WaveBlock& block = OutputBlock[which];
     block.flags.fetch_and(~WaveBlockDone, std::memory_order_acq_rel);
-    std::memcpy(block.buffer, scratch[which], OutputBlockBytes);
+    std::memcpy(block.buffer, scratch[which], block.bufferLength);
     platformWaveQueue(outputDevice, &block, sizeof(WaveBlock));
 }
 
-static void mixAhead(int which) {
-    std::memset(scratch[which], 0, OutputBlockBytes);
+static void mix(int which) {
+    std::memset(scratch[which], 0, OutputBlock[which].bufferLength);
     lockVoices();
     mixVoices(scratch[which], OutputBlock[which].bufferLength);
     unlockVoices();
@@ -69,19 +74,20 @@ static void mixAhead(int which) {
 
 void AudioFeeder() {
     platformRaiseThreadPriority();
-    std::memset(scratch[0], 0, OutputBlockBytes);
-    // Both blocks start as handed back, so the first wait for each passes at once.
-    OutputBlock[0].flags.fetch_or(WaveBlockDone, std::memory_order_acq_rel);
-    OutputBlock[1].flags.fetch_or(WaveBlockDone, std::memory_order_acq_rel);
+    int count = playing.blockCount;
+    std::memset(scratch[0], 0, OutputBlock[0].bufferLength);
+    // Every block starts as handed back, so the first wait for each passes at once.
+    for (int i = 0; i < count; i++)
+        OutputBlock[i].flags.fetch_or(WaveBlockDone, std::memory_order_acq_rel);
     if (!stopRequested.load(std::memory_order_acquire)) {
-        for (;;) {
-            if (!waitForBlock(OutputBlock[0])) break;
-            refillAndQueue(0);
-            mixAhead(1);
-            if (!waitForBlock(OutputBlock[1])) break;
-            refillAndQueue(1);
-            mixAhead(0);
-            if (stopRequested.load(std::memory_order_acquire)) break;
+        // By default: wait for A, queue A, mix B; wait for B, queue B, mix A. In the low-latency
+        // mode a block is mixed when it comes back, and queued at once.
+        for (int which = 0;; which = (which + 1) % count) {
+            if (!waitForBlock(OutputBlock[which])) break;
+            if (!playing.mixAhead) mix(which);
+            refillAndQueue(which);
+            if (playing.mixAhead) mix((which + 1) % count);
+            if (which == count - 1 && stopRequested.load(std::memory_order_acquire)) break;
         }
     }
     feederStopped.store(1, std::memory_order_release);
@@ -98,8 +104,12 @@ static void giveBack(int prepared) {
 }
 
 int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize) {
-    // The mixer makes mono samples, and the feeder's scratch blocks are OutputBlockBytes long.
-    if (channels != 1 || blockSize != OutputBlockBytes) return 0;
+    // The mixer makes mono samples, and the feeder's scratch blocks hold at most
+    // OutputBlockSamples.
+    playing = PlayLayout;
+    if (channels != 1 || blockSize != playing.blockSamples * sizeof(int16_t) ||
+        playing.blockSamples > OutputBlockSamples || playing.blockCount > MostOutputBlocks)
+        return 0;
     OutputFormat.formatTag = 1;
     OutputFormat.channels = static_cast<uint16_t>(channels);
     OutputFormat.samplesPerSecond = rate;
@@ -110,8 +120,16 @@ int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize) {
     stopRequested.store(0);
     feederStopped.store(0);
 
+    // Small blocks: a device that pulls its sound a buffer at a time is asked for a buffer of
+    // one block. It hands the blocks of one pull back at its next, so twice what it takes at
+    // once is queued, and a block more to mix meanwhile.
+    if (!playing.mixAhead) {
+        uint32_t pulled = platformWaveDeviceBuffer(blockSize);
+        int cover = 2 * static_cast<int>((pulled + blockSize - 1) / blockSize) + 1;
+        playing.blockCount = std::min(MostOutputBlocks, std::max(playing.blockCount, cover));
+    }
     if (platformWaveOpen(&outputDevice, &OutputFormat) != 0) return 0;
-    for (int i = 0; i < OutputBlockCount; i++) {
+    for (int i = 0; i < playing.blockCount; i++) {
         WaveBlock& block = OutputBlock[i];
         block.bufferLength = blockSize;
         block.bytesRecorded = 0;
@@ -129,7 +147,7 @@ int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize) {
     }
     for (Voice& voice : VoicePool) stopVoice(&voice);
     if (!platformStartThread(AudioFeeder)) {
-        giveBack(OutputBlockCount);
+        giveBack(playing.blockCount);
         return 0;
     }
     return 1;
@@ -145,6 +163,7 @@ void closeAudio() {
     auto blockPeriods = [rate](int count) {
         return std::chrono::microseconds(1000000LL * count * OutputBlockSamples / rate);
     };
+    WaveBlock* used = OutputBlock + playing.blockCount;
     Clock::time_point deadline = Clock::now() + blockPeriods(FeederStopBlockPeriods);
     auto waitFor = [&](auto ready) {
         while (!ready()) {
@@ -156,11 +175,10 @@ void closeAudio() {
     bool stopped = waitFor([] { return feederStopped.load(std::memory_order_acquire) != 0; });
     // The device plays out the last blocks the feeder queued.
     deadline = Clock::now() + blockPeriods(PlayOutBlockPeriods);
-    if (stopped)
-        waitFor([] { return std::all_of(std::begin(OutputBlock), std::end(OutputBlock), isDone); });
+    if (stopped) waitFor([used] { return std::all_of(OutputBlock, used, isDone); });
 
-    for (WaveBlock& block : OutputBlock)
-        platformWaveUnprepare(outputDevice, &block, sizeof(WaveBlock));
+    for (WaveBlock* block = OutputBlock; block != used; block++)
+        platformWaveUnprepare(outputDevice, block, sizeof(WaveBlock));
     // The close runs beside this thread, which waits for it only so long.
     deviceClosed.store(0, std::memory_order_release);
     if (!platformStartThread(closeDevice)) closeDevice();
@@ -174,9 +192,9 @@ void closeAudio() {
     // A closed device reads no block; a feeder that never answered still might, so then the
     // buffers are left to the end of the process.
     if (stopped) {
-        for (WaveBlock& block : OutputBlock) {
-            std::free(block.buffer);
-            block.buffer = nullptr;
+        for (WaveBlock* block = OutputBlock; block != used; block++) {
+            std::free(block->buffer);
+            block->buffer = nullptr;
         }
     }
 }

@@ -13,18 +13,34 @@ inline constexpr uint32_t OutputBlockSamples = 512;
 inline constexpr uint32_t OutputBlockBytes = OutputBlockSamples * sizeof(int16_t);
 inline constexpr int OutputBlockCount = 2;
 
+// How the blocks go to the device. The default: two blocks of 512 samples, each mixed one
+// block ahead, two to three block periods (46-70 ms) from a pluck to its sound. The
+// low-latency mode: smaller blocks, each mixed when it comes back from the device, as many as
+// keep a device that pulls its sound a buffer at a time from running short (three at least).
+struct OutputLayout {
+    uint32_t blockSamples;
+    int blockCount;
+    bool mixAhead;
+};
+inline constexpr OutputLayout DefaultLayout{OutputBlockSamples, OutputBlockCount, true};
+inline constexpr OutputLayout LowLatencyLayout{64, 3, false};
+inline constexpr int MostOutputBlocks = 12;
+// The layout the next openAudio plays with: the default unless the low-latency mode was asked
+// for before start-up. openAudio settles its block count.
+extern OutputLayout PlayLayout;
+
 // The format the device was opened with.
 extern PcmFormat OutputFormat;
-// Blocks A (0) and B (1), used in the order A, B, A, B, ...
-extern WaveBlock OutputBlock[OutputBlockCount];
+// Blocks A (0), B (1), ..., used in turn: A, B, A, B, ... by default.
+extern WaveBlock OutputBlock[MostOutputBlocks];
 
 // Written once each: by closeAudio, and by the feeder as its last act.
 extern std::atomic<uint8_t> stopRequested;
 extern std::atomic<uint8_t> feederStopped;
 
-// Opens the device (channels must be 1, blockSize OutputBlockBytes), prepares both blocks, frees
-// every voice and starts the feeder. 1 when the output runs; 0 on any failure, with whatever was
-// acquired given back.
+// Opens the device (channels must be 1, blockSize the bytes of PlayLayout's blocks), prepares
+// its blocks, frees every voice and starts the feeder. 1 when the output runs; 0 on any
+// failure, with whatever was acquired given back.
 int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize);
 
 // Stops the feeder, waits for it and for the last blocks (a few block periods at the most),

@@ -70,6 +70,11 @@ inline constexpr uint32_t WaveBlockQueued = 16;  // held by the device
 
 using WaveDevice = uint32_t;
 
+// Asks a device that pulls its sound a buffer at a time (beside the queued blocks) to take at
+// most `bytes` at once, and returns what it will take: the program queues enough blocks to
+// cover it. Called before platformWaveOpen by the low-latency mode only. A device that plays
+// the queued blocks themselves returns 0.
+uint32_t platformWaveDeviceBuffer(uint32_t bytes);
 // Opens the default output for format. 0 means open, with *device written.
 int platformWaveOpen(WaveDevice* device, const PcmFormat* format);
 // Readies a block for the device (size: the header's, 32). 0 means prepared.

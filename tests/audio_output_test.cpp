@@ -16,6 +16,7 @@ struct AudioOutputTest : ::testing::Test {
         scriptedHoldThreads(false);
         if (feederRunning()) closeAudio();
         scriptedReset();
+        PlayLayout = DefaultLayout;
     }
     static bool feederRunning() { return scriptedThreadsStarted() > 0 && !feederStopped.load(); }
 };
@@ -30,9 +31,10 @@ static bool waitQueued(size_t count) {
     return true;
 }
 
-// Plays the blocks one at a time, as a device would, until `count` were queued.
-static std::vector<ScriptedBlock> runBlocks(size_t count) {
-    for (size_t queued = 2; queued < count; queued++) {
+// Plays the blocks one at a time, as a device would, until `count` were queued; the feeder
+// queues `held` at once.
+static std::vector<ScriptedBlock> runBlocks(size_t count, size_t held = OutputBlockCount) {
+    for (size_t queued = held; queued < count; queued++) {
         EXPECT_TRUE(waitQueued(queued));
         scriptedPlayBlocks(1);
     }
@@ -49,9 +51,10 @@ static std::vector<int16_t> rampNote(int samples) {
 // The samples a note adds to the blocks from `first` on.
 static void expectNoteFrom(const std::vector<ScriptedBlock>& blocks, size_t first,
                            const std::vector<int16_t>& note) {
+    size_t samples = blocks[0].samples.size();
     for (size_t b = 0; b < blocks.size(); b++)
-        for (size_t i = 0; i < OutputBlockSamples; i++) {
-            size_t at = (b - first) * OutputBlockSamples + i;
+        for (size_t i = 0; i < samples; i++) {
+            size_t at = (b - first) * samples + i;
             int expected = b >= first && at < note.size() ? note[at] : 0;
             ASSERT_EQ(blocks[b].samples[i], expected) << "block " << b << " sample " << i;
         }
@@ -174,4 +177,36 @@ TEST_F(AudioOutputTest, ARefusalGivesZeroBeforeAnyThreadAndGivesEverythingBack) 
     EXPECT_EQ(openAudio(2, OutputRate, OutputBlockBytes), 0);
     EXPECT_EQ(openAudio(1, OutputRate, 2 * OutputBlockBytes), 0);
     EXPECT_TRUE(scriptedCalls().empty());
+}
+
+TEST_F(AudioOutputTest, LowLatencyBlocksAreSmallerTakenInTurnAndEachMixedAsItGoesOut) {
+    PlayLayout = LowLatencyLayout;
+    const uint32_t bytes = LowLatencyLayout.blockSamples * 2;
+    scriptedHoldThreads(true);
+    ASSERT_EQ(openAudio(1, OutputRate, bytes), 1);
+    // The device is asked for a buffer of one block; it takes one, so three are queued.
+    EXPECT_EQ(scriptedCalls(),
+              (std::vector<std::string>{"waveDeviceBuffer " + std::to_string(bytes),
+                                        "waveOpen 1 1 22050 44100 2 16 0", "wavePrepare A 32",
+                                        "wavePrepare B 32", "wavePrepare C 32", "startThread"}));
+    std::vector<int16_t> note = rampNote(300);
+    lockVoices();
+    allocateVoice(note.data(), 600);
+    unlockVoices();
+    scriptedHoldThreads(false);
+    // Started before the first block went out: it sounds from that very block.
+    std::vector<ScriptedBlock> blocks = runBlocks(9, 3);
+    for (size_t i = 0; i < blocks.size(); i++) {
+        EXPECT_EQ(blocks[i].which, "ABC"[i % 3]) << i;
+        EXPECT_EQ(blocks[i].samples.size(), LowLatencyLayout.blockSamples) << i;
+    }
+    expectNoteFrom(blocks, 0, note);
+    // Started while all three wait at the device: it sounds from the next block to go out.
+    while (scriptedHeldBlocks() < 3) std::this_thread::sleep_for(100us);
+    lockVoices();
+    allocateVoice(note.data(), 600);
+    unlockVoices();
+    blocks = runBlocks(16, 9);
+    std::vector<ScriptedBlock> later(blocks.begin() + 9, blocks.end());
+    expectNoteFrom(later, 0, note);
 }

@@ -1,6 +1,8 @@
 // e2e.h -- what the end-to-end tests of every platform check against.
 #pragma once
 
+#include "audio/audio_output.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,8 +19,10 @@ const Frame& playView();
 const Frame& editorView();
 
 // The recording holds the six strings struck from string 5 to string 0 (open, or at these
-// frets), each note whole from its onset, mixed as the voices mix, and nothing else.
-void expectStrum(const std::vector<int16_t>& heard, const int* frets = nullptr);
+// frets), each note whole from its onset, mixed as the voices mix, and nothing else; the notes
+// start on the boundaries of blocks of `blockSamples`.
+void expectStrum(const std::vector<int16_t>& heard, const int* frets = nullptr,
+                 uint32_t blockSamples = OutputBlockSamples);
 
 // Polls `ready` every 20 ms for up to `limit`.
 bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready);

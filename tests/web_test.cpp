@@ -105,7 +105,8 @@ struct WebTest : ::testing::Test {
 
     // Opens the page in a viewport of this size (CSS pixels; a phone's touch screen when
     // `phone`) and waits for the play view.
-    void open(int width, int height, bool phone) {
+    void open(int width, int height, bool phone, const std::string& query = "") {
+        std::string page = url + query;
         call("Emulation.setDeviceMetricsOverride",
              "{\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
                  ",\"deviceScaleFactor\":" + (phone ? "3" : "1") +
@@ -113,8 +114,8 @@ struct WebTest : ::testing::Test {
         if (phone)
             call("Emulation.setTouchEmulationEnabled", R"({"enabled":true,"maxTouchPoints":5})");
         ASSERT_TRUE(within(20s, [&] {
-            if (evaluate("location.href") != url)
-                call("Page.navigate", "{\"url\":\"" + url + "\"}");
+            if (evaluate("location.href") != page)
+                call("Page.navigate", "{\"url\":\"" + page + "\"}");
             return evaluate("window.fretstrummerPage?.ready()") == "true";
         })) << "the page never came up";
         std::string box = evaluate("fretstrummerPage.box()");
@@ -225,4 +226,13 @@ TEST_F(WebTest, OnAPhoneOneFingerHoldsAPadKeyWhileAnotherSetsItsChordThenStrumsI
     std::this_thread::sleep_for(600ms);
     touch("touchEnd", {});
     expectStrum(played(), frets);
+}
+
+TEST_F(WebTest, InTheLowLatencyModeAStrumIsHeardOnTheSmallerBlocks) {
+    open(400, 500, false, "?low-latency");
+    mouse("mousePressed", 1, 160, 1);
+    slowStroke([&](int x, int y) { mouse("mouseMoved", x, y, 1); });
+    mouse("mouseReleased", 239, 219, 0);
+    std::this_thread::sleep_for(600ms);
+    expectStrum(played(), nullptr, LowLatencyLayout.blockSamples);
 }

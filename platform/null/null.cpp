@@ -29,6 +29,9 @@ std::FILE* platformOpenFile(const char*) {
 
 // ---- Wave output
 
+uint32_t platformWaveDeviceBuffer(uint32_t) {
+    return 0;
+}
 int platformWaveOpen(WaveDevice*, const PcmFormat*) {
     refuse("the null platform has no sound output");
     return 1;

@@ -148,6 +148,12 @@ void scriptedResetWave() {
     keepBlocks = true;
 }
 
+uint32_t platformWaveDeviceBuffer(uint32_t bytes) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    scriptedRecord("waveDeviceBuffer " + std::to_string(bytes));
+    return bytes;
+}
+
 int platformWaveOpen(WaveDevice* device, const PcmFormat* f) {
     {
         std::lock_guard<std::mutex> guard(scriptedMutex);

@@ -73,6 +73,14 @@ uint64_t sdlAudioUnderruns() {
 }
 
 static SDL_AudioSpec wanted;
+// The device's own buffer, in samples. Small enough to keep the latency down, large enough not
+// to starve the device; the low-latency mode asks for one block.
+static Uint16 deviceSamples = 256;
+
+uint32_t platformWaveDeviceBuffer(uint32_t bytes) {
+    deviceSamples = static_cast<Uint16>(bytes / 2);
+    return bytes;
+}
 
 // Opens SDL's default output for `wanted` and starts it.
 static bool openDevice() {
@@ -106,8 +114,7 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     wanted.freq = static_cast<int>(format->samplesPerSecond);
     wanted.format = AUDIO_S16LSB;
     wanted.channels = static_cast<Uint8>(format->channels);
-    // Small enough to keep the latency down, large enough not to starve the device.
-    wanted.samples = 256;
+    wanted.samples = deviceSamples;
     wanted.callback = playQueued;
     ringReset();
     // Interrupts the blocking calls of the device thread and does nothing else; without

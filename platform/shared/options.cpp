@@ -1,6 +1,7 @@
 // options.cpp -- the command line: a table of the options, the usage made from it.
 #include "platform/shared/options.h"
 
+#include "audio/audio_output.h"
 #include "platform/shared/keypad.h"
 
 #include <cstdio>
@@ -9,13 +10,14 @@
 
 namespace {
 
-enum Option { Keypad, NoKeypad, Help, Version };
+enum Option { LowLatency, Keypad, NoKeypad, Help, Version };
 
 const struct {
     Option option;
     const char* name;
     const char* what;
 } Options[] = {
+    {LowLatency, "--low-latency", "sound within about 8 ms of a pluck, for more wakeups and CPU"},
     {Keypad, "--keypad", "show the eight on-screen chord keys beside the strings"},
     {NoKeypad, "--no-keypad", "hide them, even on a touch screen"},
     {Help, "--help", "print this help and exit"},
@@ -41,6 +43,9 @@ int takeCommandLine(int argc, char** argv) {
             return 2;
         }
         switch (known->option) {
+        case LowLatency:
+            PlayLayout = LowLatencyLayout;
+            break;
         case Keypad:
         case NoKeypad:
             keypadChoose(known->option == Keypad);

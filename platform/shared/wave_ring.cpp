@@ -8,14 +8,15 @@
 #include <mutex>
 
 // Blocks waiting or playing, oldest first: a single-producer (the feeder), single-consumer (the
-// callback) ring. The program never has more than two blocks out.
-static constexpr uint32_t RingSize = 4;
+// callback) ring, with room for every block the program may have out.
+static constexpr uint32_t RingSize = 16;
 static WaveBlock* ring[RingSize];
 static std::atomic<uint32_t> ringHead, ringTail;
 static uint32_t headOffset; // bytes of the oldest block already played; callback only
-// The block whose last bytes the device took at its last call: it has been played once the
-// device asks for more. Callback only, and ringDrop's once the device calls back no more.
-static WaveBlock* playing;
+// The blocks whose last bytes the device took at its last call: they have been played once
+// the device asks for more. Callback only, and ringDrop's once the device calls back no more.
+static WaveBlock* playing[RingSize];
+static int playingCount;
 // Wakes the feeder when a block is handed back. The callback takes the lock only to order its
 // notification after the waiter's last look at the flag, so no wake-up is lost.
 static std::mutex handBackLock;
@@ -26,7 +27,7 @@ void ringReset() {
     ringHead.store(0);
     ringTail.store(0);
     headOffset = 0;
-    playing = nullptr;
+    playingCount = 0;
     accepting.store(true);
 }
 
@@ -60,7 +61,8 @@ static void handBack(WaveBlock* block) {
 }
 
 int ringPlay(uint8_t* stream, int length) {
-    if (playing) handBack(playing), playing = nullptr;
+    for (int i = 0; i < playingCount; i++) handBack(playing[i]);
+    playingCount = 0;
     while (length > 0) {
         uint32_t head = ringHead.load(std::memory_order_relaxed);
         if (head == ringTail.load(std::memory_order_acquire)) {
@@ -82,7 +84,7 @@ int ringPlay(uint8_t* stream, int length) {
             if (head + 1 == ringTail.load(std::memory_order_acquire))
                 handBack(block);
             else
-                playing = block;
+                playing[playingCount++] = block;
         }
     }
     return 0;
@@ -99,5 +101,6 @@ void ringDrop() {
     for (uint32_t i = ringHead.load(); i != ringTail.load(); i++)
         ring[i % RingSize]->flags.fetch_and(~WaveBlockQueued);
     ringHead.store(ringTail.load());
-    if (playing) playing->flags.fetch_and(~WaveBlockQueued), playing = nullptr;
+    for (int i = 0; i < playingCount; i++) playing[i]->flags.fetch_and(~WaveBlockQueued);
+    playingCount = 0;
 }

@@ -10,6 +10,11 @@
 
 static std::atomic<bool> deviceOpen;
 
+// The page's node takes 256 samples at a time, whatever the blocks.
+uint32_t platformWaveDeviceBuffer(uint32_t) {
+    return 256 * 2;
+}
+
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     if (deviceOpen.load()) return refuse("the audio output is open already"), 1;
     if (format->formatTag != 1 || format->bitsPerSample != 16 || format->channels != 1)

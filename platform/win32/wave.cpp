@@ -13,8 +13,9 @@ static HWAVEOUT waveOut;
 // Read by the feeder's calls while the main thread's close writes them.
 static std::atomic<bool> deviceOpen;
 
-// The program has two blocks; a few more headers cost nothing.
-static constexpr int HeaderCount = 4;
+// The program has two blocks, or a dozen small ones in its low-latency mode; a few more headers
+// cost nothing.
+static constexpr int HeaderCount = 16;
 static WAVEHDR headers[HeaderCount];
 static std::atomic<WaveBlock*> blockOf[HeaderCount];
 
@@ -36,6 +37,13 @@ static void CALLBACK onDevice(HWAVEOUT, UINT message, DWORD_PTR, DWORD_PTR first
     block->flags.fetch_and(~WaveBlockQueued, std::memory_order_relaxed);
     block->flags.fetch_or(WaveBlockDone, std::memory_order_release);
     SetEvent(handedBack);
+}
+
+// waveOut plays the program's blocks themselves, but its mixer takes them about 5 ms at a
+// time (Windows' audio engine period, and Wine's): the low-latency mode keeps that much and
+// the next in blocks queued, five of 64 samples.
+uint32_t platformWaveDeviceBuffer(uint32_t) {
+    return 128 * 2;
 }
 
 int platformWaveOpen(WaveDevice* device, const PcmFormat* format) {
@@ -71,7 +79,7 @@ int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
     WAVEHDR* header = headerOf(block);
     for (int i = 0; !header && i < HeaderCount; i++)
         if (!blockOf[i].load()) blockOf[i].store(block), header = &headers[i];
-    if (!header) return 1;
+    if (!header) return win32Refuse("more blocks than the device has headers for"), 1;
     *header = WAVEHDR{};
     header->lpData = reinterpret_cast<LPSTR>(block->buffer);
     header->dwBufferLength = block->bufferLength;
