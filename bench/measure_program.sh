@@ -8,9 +8,18 @@
 # and the server's share of that beyond the time to the driver; and the time from SIGTERM to the end
 # of the process, ten times through the server and three times with the server frozen (SIGSTOP). Run
 # it on an otherwise idle machine.
-# usage: bench/measure_program.sh [BUILD_DIR]   (default build; needs xvfb and xdotool)
+# MODE is default, low-latency or both (the two side by side in one run); every line says which.
+# usage: bench/measure_program.sh [BUILD_DIR] [MODE]   (default build, both; needs xvfb, xdotool)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
+case ${2:-both} in
+default | low-latency) modes=("$2") ;;
+both) modes=(default low-latency) ;;
+*) echo "usage: $0 [BUILD_DIR] [default|low-latency|both]" >&2; exit 2 ;;
+esac
+# The program's options for a mode, and its lines labelled with it.
+options() { [ "$1" = default ] || echo "--$1"; }
+label() { sed "s/^/[$1] /"; }
 cmake --build "$build" --target fretstrummer program_probe >/dev/null
 probe=$build/bench/libprogram_probe.so
 log=$(mktemp)
@@ -38,68 +47,80 @@ pluck_thirty_times_and_quit() {
   wait "$program"
 }
 
-for run in 1 2 3 4 5; do
-  FRETSTRUMMER_T0=$(date +%s%3N) LD_PRELOAD=$probe "$build/fretstrummer" 2>&1 |
-    grep -E '^(splash|first frame)' | paste -sd ' ' &
-  sleep 1.5
+# Start-up, idling and plucks to the disk driver, in one mode.
+on_the_disk_driver() {
+  local mode=$1
+  for run in 1 2 3 4 5; do
+    FRETSTRUMMER_T0=$(date +%s%3N) LD_PRELOAD=$probe "$build/fretstrummer" $(options "$mode") 2>&1 |
+      grep -E '^(splash|first frame)' | paste -sd ' ' &
+    sleep 1.5
+    find_window
+    quit
+    wait $!
+  done
+
+  LD_PRELOAD=$probe "$build/fretstrummer" $(options "$mode") 2>"$log" &
+  program=$!
+  sleep 2
   find_window
-  quit
-  wait $!
-done
+  # Over all threads: nanoseconds on a CPU, and voluntary context switches.
+  cpu() { cat /proc/$program/task/*/schedstat | awk '{n += $1} END {printf "%d", n}'; }
+  wakeups() { cat /proc/$program/task/*/status | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n}'; }
+  # Three windows of 10 s: on a virtual machine one window can take twice another's CPU.
+  shares=() counts=()
+  for _ in 1 2 3; do
+    ran=$(cpu) woken=$(wakeups)
+    sleep 10
+    shares+=("$(awk -v ns="$(($(cpu) - ran))" 'BEGIN {printf "%.2f", ns / 1e9 / 10 * 100}')")
+    counts+=("$((($(wakeups) - woken) / 10))")
+  done
+  median() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
+  echo "idle CPU: median $(median "${shares[@]}")% of one core over three windows of 10 s (${shares[*]})"
+  echo "idle wakeups: median $(median "${counts[@]}") per second (${counts[*]}; voluntary context switches of all threads)"
+  grep VmHWM "/proc/$program/status" | awk '{printf "peak memory: %.1f MB (VmHWM)\n", $2 / 1024}'
 
-LD_PRELOAD=$probe "$build/fretstrummer" 2>"$log" &
-program=$!
-sleep 2
-find_window
-# Over all threads: nanoseconds on a CPU, and voluntary context switches.
-cpu() { cat /proc/$program/task/*/schedstat | awk '{n += $1} END {printf "%d", n}'; }
-wakeups() { cat /proc/$program/task/*/status | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n}'; }
-# Three windows of 10 s: on a virtual machine one window can take twice another's CPU.
-shares=() counts=()
-for _ in 1 2 3; do
-  ran=$(cpu) woken=$(wakeups)
-  sleep 10
-  shares+=("$(awk -v ns="$(($(cpu) - ran))" 'BEGIN {printf "%.2f", ns / 1e9 / 10 * 100}')")
-  counts+=("$((($(wakeups) - woken) / 10))")
-done
-median() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
-echo "idle CPU: median $(median "${shares[@]}")% of one core over three windows of 10 s (${shares[*]})"
-echo "idle wakeups: median $(median "${counts[@]}") per second (${counts[*]}; voluntary context switches of all threads)"
-grep VmHWM "/proc/$program/status" | awk '{printf "peak memory: %.1f MB (VmHWM)\n", $2 / 1024}'
+  pluck_thirty_times_and_quit
+  grep '^pluck to sound' "$log" | awk '{print $4}' | sort -n | awk '{t[NR] = $1; s += $1} END {
+    printf "pluck to sound: mean %.1f ms, median %.1f ms, min %.1f, max %.1f over %d plucks\n",
+      s / NR, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
 
-pluck_thirty_times_and_quit
-grep '^pluck to sound' "$log" | awk '{print $4}' | sort -n | awk '{t[NR] = $1; s += $1} END {
-  printf "pluck to sound: mean %.1f ms, median %.1f ms, min %.1f, max %.1f over %d plucks\n",
-    s / NR, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
+}
+for mode in "${modes[@]}"; do on_the_disk_driver "$mode" | label "$mode"; done
 
 command -v pulseaudio >/dev/null && command -v parec >/dev/null || exit 0
 pulse=$(mktemp -d)
 start_pulse "$pulse"
 server=$pulse_server
 trap 'kill $xvfb $server 2>/dev/null || true; rm -rf "$log" "$pulse"' EXIT
-# The recorder writes into a pipe that the onset finder reads: each is ended by its own id.
-mkfifo "$pulse/sink"
-python3 "$(dirname "$0")/sink_onsets.py" <"$pulse/sink" >"$pulse/onsets" &
-finder=$!
-parec -d out.monitor --raw --latency-msec=5 --format=s16le --rate=$program_rate --channels=1 \
-  >"$pulse/sink" &
-recorder=$!
-SDL_AUDIODRIVER=pulseaudio LD_PRELOAD=$probe "$build/fretstrummer" 2>"$log" &
-program=$!
-sleep 2
-find_window
-sleep 2.5 # an idle null sink takes its first sound only after its two-second block
-pluck_thirty_times_and_quit
-sleep 0.2
-kill $recorder 2>/dev/null || true
-wait $recorder $finder || true
-# Each press with the next onset at the sink after it.
-awk '/^pluck to sound/ {gsub(/\)/, "", $8); press[++n] = $8; driver[n] = $4}
-     END {for (i = 1; i <= n; i++) print "press", press[i], driver[i]}' "$log" |
-  cat - "$pulse/onsets" | sort -k2 -n | awk '
-  $1 == "press" {p = $2; d = $3; next}
-  $1 == "onset" && p {t = $2 - p; s = t - d; n++; sum += t; share += s; if (s > most) most = s; p = 0}
-  END {if (n) printf "through PulseAudio: pluck to sink mean %.1f ms; the server'"'"'s share beyond the driver mean %.1f ms, max %.1f, over %d plucks\n", sum / n, share / n, most, n}'
+# The same plucks through the PulseAudio server, to its sink, in one mode.
+through_pulseaudio() {
+  local mode=$1
+  # The recorder writes into a pipe that the onset finder reads: each is ended by its own id.
+  rm -f "$pulse/sink"
+  mkfifo "$pulse/sink"
+  python3 "$(dirname "$0")/sink_onsets.py" <"$pulse/sink" >"$pulse/onsets" &
+  finder=$!
+  parec -d out.monitor --raw --latency-msec=5 --format=s16le --rate=$program_rate --channels=1 \
+    >"$pulse/sink" &
+  recorder=$!
+  SDL_AUDIODRIVER=pulseaudio LD_PRELOAD=$probe "$build/fretstrummer" $(options "$mode") 2>"$log" &
+  program=$!
+  sleep 2
+  find_window
+  sleep 2.5 # an idle null sink takes its first sound only after its two-second block
+  pluck_thirty_times_and_quit
+  sleep 0.2
+  kill $recorder 2>/dev/null || true
+  wait $recorder $finder || true
+  # Each press with the next onset at the sink after it.
+  awk '/^pluck to sound/ {gsub(/\)/, "", $8); press[++n] = $8; driver[n] = $4}
+       END {for (i = 1; i <= n; i++) print "press", press[i], driver[i]}' "$log" |
+    cat - "$pulse/onsets" | sort -k2 -n | awk '
+    $1 == "press" {p = $2; d = $3; next}
+    $1 == "onset" && p {t = $2 - p; s = t - d; n++; sum += t; share += s; if (s > most) most = s; p = 0}
+    END {if (n) printf "through PulseAudio: pluck to sink mean %.1f ms; the server'"'"'s share beyond the driver mean %.1f ms, max %.1f, over %d plucks\n", sum / n, share / n, most, n}'
+}
+for mode in "${modes[@]}"; do through_pulseaudio "$mode" | label "$mode"; done
 
 # From SIGTERM to the end of the process, 1 s after the window shows (the null sink still in its
 # first two-second block), through the server and with the server frozen.
