@@ -91,10 +91,10 @@ command -v pulseaudio >/dev/null && command -v parec >/dev/null || exit 0
 pulse=$(mktemp -d)
 start_pulse "$pulse"
 server=$pulse_server
-trap 'kill $xvfb $server 2>/dev/null || true; rm -rf "$log" "$pulse"' EXIT
-# The same plucks through the PulseAudio server, to its sink, in one mode.
-through_pulseaudio() {
-  local mode=$1
+trap 'kill $xvfb $server ${pipewire_servers:-} 2>/dev/null || true; rm -rf "$log" "$pulse"' EXIT
+# The same plucks through a sound server (PULSE_SERVER's), to its sink, in one mode.
+through_the_server() {
+  local mode=$1 server=$2
   # The recorder writes into a pipe that the onset finder reads: each is ended by its own id.
   rm -f "$pulse/sink"
   mkfifo "$pulse/sink"
@@ -118,9 +118,16 @@ through_pulseaudio() {
     cat - "$pulse/onsets" | sort -k2 -n | awk '
     $1 == "press" {p = $2; d = $3; next}
     $1 == "onset" && p {t = $2 - p; s = t - d; n++; sum += t; share += s; if (s > most) most = s; p = 0}
-    END {if (n) printf "through PulseAudio: pluck to sink mean %.1f ms; the server'"'"'s share beyond the driver mean %.1f ms, max %.1f, over %d plucks\n", sum / n, share / n, most, n}'
+    END {if (n) printf "through '"$server"': pluck to sink mean %.1f ms; the server'"'"'s share beyond the driver mean %.1f ms, max %.1f, over %d plucks\n", sum / n, share / n, most, n}'
 }
-for mode in "${modes[@]}"; do through_pulseaudio "$mode" | label "$mode"; done
+for mode in "${modes[@]}"; do through_the_server "$mode" PulseAudio | label "$mode"; done
+if command -v pipewire-pulse >/dev/null && command -v wireplumber >/dev/null; then
+  start_pipewire "$pulse/pipewire"
+  for mode in "${modes[@]}"; do
+    PULSE_SERVER=$pipewire_socket through_the_server "$mode" PipeWire | label "$mode"
+  done
+  kill $pipewire_servers 2>/dev/null || true
+fi
 
 # From SIGTERM to the end of the process, 1 s after the window shows (the null sink still in its
 # first two-second block), through the server and with the server frozen.

@@ -1,20 +1,38 @@
 #!/usr/bin/env bash
-# A minute of strumming, recorded twice: through SDL's disk driver (what the program handed
-# the device) and through a private PulseAudio server (what reached its null sink, from the
-# sink's monitor). Counts the gaps in each (bench/sound_gaps.py): the times the device or the
+# A minute of strumming, recorded three times: through SDL's disk driver (what the program
+# handed the device), through a private PulseAudio server and through a private PipeWire server
+# where it is installed (what reached their null sinks, from the sinks' monitors). Counts the gaps in each (bench/sound_gaps.py): the times the device or the
 # server ran out of sound; and the times the program itself had no block ready when the device
 # asked (seen by bench/program_probe.cpp). FRETSTRUMMER_RECORDINGS names a folder to keep the
-# two recordings in. FRETSTRUMMER_PROBE_SAMPLES tries another device buffer size.
-# usage: bench/measure_underruns.sh [BUILD_DIR]   (needs xvfb, xdotool, pulseaudio)
+# two recordings in. FRETSTRUMMER_PROBE_SAMPLES tries another device buffer size. MODE is default,
+# low-latency or both (side by side in one run); with --hog, another process keeps one core busy
+# all the while, as a browser or a build beside the instrument would.
+# usage: bench/measure_underruns.sh [BUILD_DIR] [MODE] [--hog]   (needs xvfb, xdotool, pulseaudio)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
+case ${2:-both} in
+default | low-latency) modes=("$2") ;;
+both) modes=(default low-latency) ;;
+*) echo "usage: $0 [BUILD_DIR] [default|low-latency|both] [--hog]" >&2; exit 2 ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
 cmake --build "$build" --target fretstrummer program_probe >/dev/null
 work=$(mktemp -d)
 source "$here/../tools/servers.sh"
 start_xvfb
-trap 'kill $xvfb ${pulse_server:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+hog=
+trap 'kill $xvfb ${pulse_server:-} ${pipewire_servers:-} $hog 2>/dev/null || true; rm -rf "$work"' EXIT
+if [ "${3:-}" = --hog ]; then
+  python3 -c 'while True: pass' &
+  hog=$!
+fi
 start_pulse "$work"
+servers=(pulseaudio)
+pulseaudio_socket=$PULSE_SERVER
+if command -v pipewire-pulse >/dev/null && command -v wireplumber >/dev/null; then
+  start_pipewire "$work/pipewire"
+  servers+=(pipewire)
+fi
 
 # Strokes across the six strings, down and up, two a second for a minute: the strings never
 # fall silent, so any silence is a gap.
@@ -34,15 +52,22 @@ strum_a_minute() {
   xdotool mousemove $scale $scale click 1
 }
 
-for driver in disk pulseaudio; do
-  [ $driver = pulseaudio ] && { parec -d out.monitor --raw --format=s16le --rate=$program_rate --channels=1 >"$work/pulseaudio.raw" & recorder=$!; }
-  SDL_AUDIODRIVER=$driver SDL_DISKAUDIOFILE=$work/disk.raw LD_PRELOAD=$build/bench/libprogram_probe.so \
-    "$build/fretstrummer" 2>"$work/$driver.log" &
-  program=$!
-  strum_a_minute
-  wait $program
-  [ $driver = pulseaudio ] && { sleep 0.3; kill $recorder; wait $recorder || true; }
-  python3 "$here/sound_gaps.py" "$work/$driver.raw" | sed "s|$work/||"
-  echo "$driver: the program had no block ready $(grep -c '^underrun' "$work/$driver.log") times"
-  [ -z "${FRETSTRUMMER_RECORDINGS:-}" ] || cp "$work/$driver.raw" "$FRETSTRUMMER_RECORDINGS/"
+for mode in "${modes[@]}"; do
+  option=()
+  [ "$mode" = default ] || option=("--$mode")
+  # The disk driver, then each server through SDL's PulseAudio driver (PipeWire speaks it too).
+  for driver in disk "${servers[@]}"; do
+    export PULSE_SERVER=$pulseaudio_socket
+    [ $driver = pipewire ] && export PULSE_SERVER=$pipewire_socket
+    [ $driver = disk ] || { parec -d out.monitor --raw --format=s16le --rate=$program_rate --channels=1 >"$work/$driver.raw" & recorder=$!; }
+    SDL_AUDIODRIVER=${driver/pipewire/pulseaudio} SDL_DISKAUDIOFILE=$work/disk.raw \
+      LD_PRELOAD=$build/bench/libprogram_probe.so "$build/fretstrummer" "${option[@]}" 2>"$work/$driver.log" &
+    program=$!
+    strum_a_minute
+    wait $program
+    [ $driver = disk ] || { sleep 0.3; kill $recorder; wait $recorder || true; }
+    python3 "$here/sound_gaps.py" "$work/$driver.raw" | sed "s|$work/|[$mode${hog:+, a core busy}] |"
+    echo "[$mode${hog:+, a core busy}] $driver: the program had no block ready $(grep -c '^underrun' "$work/$driver.log") times"
+    [ -z "${FRETSTRUMMER_RECORDINGS:-}" ] || cp "$work/$driver.raw" "$FRETSTRUMMER_RECORDINGS/$mode-$driver.raw"
+  done
 done

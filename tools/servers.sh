@@ -32,3 +32,36 @@ start_pulse() {
   pulse_server=$!
   for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 }
+
+# start_pipewire FOLDER: a PipeWire server, its session manager and its PulseAudio server, on a
+# D-Bus of their own, all with their sockets and state in FOLDER, and one null sink "out" at the
+# program's rate, made the default; no system or user server is touched. Sets pipewire_servers
+# to their process ids and pipewire_socket to the address a PulseAudio client is given
+# (PULSE_SERVER).
+start_pipewire() {
+  local folder=$1 address
+  mkdir -p "$folder"
+  chmod 700 "$folder"
+  # A PulseAudio server's variables would send pipewire-pulse to that server's socket.
+  local own=(-u PULSE_RUNTIME_PATH -u PULSE_STATE_PATH -u PULSE_SERVER
+    XDG_RUNTIME_DIR="$folder" PIPEWIRE_RUNTIME_DIR="$folder" HOME="$folder"
+    XDG_CONFIG_HOME="$folder/config" XDG_STATE_HOME="$folder/state" XDG_DATA_HOME="$folder/data")
+  env "${own[@]}" dbus-daemon --session --nofork --print-address=3 3>"$folder/bus" >/dev/null 2>&1 &
+  pipewire_servers=$!
+  for _ in $(seq 50); do grep -q . "$folder/bus" && break; sleep 0.1; done
+  address=$(head -n 1 "$folder/bus")
+  own+=(DBUS_SESSION_BUS_ADDRESS="$address")
+  env "${own[@]}" pipewire >"$folder/pipewire.log" 2>&1 &
+  pipewire_servers+=" $!"
+  sleep 0.5
+  env "${own[@]}" wireplumber >"$folder/wireplumber.log" 2>&1 &
+  pipewire_servers+=" $!"
+  env "${own[@]}" pipewire-pulse >"$folder/pipewire-pulse.log" 2>&1 &
+  pipewire_servers+=" $!"
+  pipewire_socket=unix:$folder/pulse/native
+  for _ in $(seq 50); do PULSE_SERVER=$pipewire_socket pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  PULSE_SERVER=$pipewire_socket pactl load-module module-null-sink sink_name=out \
+    rate=$program_rate channels=1 format=s16le >/dev/null
+  sleep 0.5
+  PULSE_SERVER=$pipewire_socket pactl set-default-sink out
+}

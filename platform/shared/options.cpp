@@ -17,7 +17,7 @@ const struct {
     const char* name;
     const char* what;
 } Options[] = {
-    {LowLatency, "--low-latency", "sound within about 8 ms of a pluck, for more wakeups and CPU"},
+    {LowLatency, "--low-latency", "sound within about 5 ms of a pluck, for more wakeups and CPU"},
     {Keypad, "--keypad", "show the eight on-screen chord keys beside the strings"},
     {NoKeypad, "--no-keypad", "hide them, even on a touch screen"},
     {Help, "--help", "print this help and exit"},
@@ -28,7 +28,7 @@ void usage(std::FILE* to) {
     std::fprintf(to, "Usage: fretstrummer [OPTION]...\n"
                      "A touch-screen guitar: drag across the strings to pluck them, hold a key for "
                      "a chord.\n\n");
-    for (const auto& option : Options) std::fprintf(to, "  %-14s%s\n", option.name, option.what);
+    for (const auto& option : Options) std::fprintf(to, "  %-16s%s\n", option.name, option.what);
 }
 
 } // namespace
