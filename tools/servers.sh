@@ -33,11 +33,11 @@ start_pulse() {
   for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 }
 
-# start_pipewire FOLDER: a PipeWire server, its session manager and its PulseAudio server, on a
-# D-Bus of their own, all with their sockets and state in FOLDER, and one null sink "out" at the
-# program's rate, made the default; no system or user server is touched. Sets pipewire_servers
-# to their process ids and pipewire_socket to the address a PulseAudio client is given
-# (PULSE_SERVER).
+# start_pipewire FOLDER: a PipeWire server, WirePlumber (which links its streams, and needs a
+# D-Bus) and its PulseAudio server, on a D-Bus of their own, all with their sockets and state in
+# FOLDER, and one null sink "out" at the program's rate, made the default; no system or user
+# server is touched. Sets pipewire_servers to their process ids and pipewire_socket to the
+# address a PulseAudio client is given (PULSE_SERVER).
 start_pipewire() {
   local folder=$1 address
   mkdir -p "$folder"
