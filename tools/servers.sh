@@ -46,7 +46,20 @@ start_pipewire() {
   local own=(-u PULSE_RUNTIME_PATH -u PULSE_STATE_PATH -u PULSE_SERVER
     XDG_RUNTIME_DIR="$folder" PIPEWIRE_RUNTIME_DIR="$folder" HOME="$folder"
     XDG_CONFIG_HOME="$folder/config" XDG_STATE_HOME="$folder/state" XDG_DATA_HOME="$folder/data")
-  env "${own[@]}" dbus-daemon --session --nofork --print-address=3 3>"$folder/bus" >/dev/null 2>&1 &
+  # A bus for these three alone: listening in FOLDER, starting no services of the system's.
+  cat >"$folder/bus.conf" <<CONF
+<busconfig>
+  <listen>unix:dir=$folder</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  env "${own[@]}" dbus-daemon --config-file="$folder/bus.conf" --nofork --print-address=3 \
+    3>"$folder/bus" >/dev/null 2>&1 &
   pipewire_servers=$!
   for _ in $(seq 50); do grep -q . "$folder/bus" && break; sleep 0.1; done
   address=$(head -n 1 "$folder/bus")
