@@ -10,9 +10,12 @@
 
 static std::atomic<bool> deviceOpen;
 
-// The page's node takes 256 samples at a time, whatever the blocks.
+// The page's node takes this many samples at a time, whatever the blocks: the least a
+// ScriptProcessorNode takes.
+static constexpr int NodeSamples = 256;
+
 uint32_t platformWaveDeviceBuffer(uint32_t) {
-    return 256 * 2;
+    return NodeSamples * 2;
 }
 
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
@@ -21,8 +24,8 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
         return refuse("only mono 16-bit PCM plays"), 1;
     ringReset();
     // Sound starts with the first touch, click or key: browsers allow no sooner.
-    if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.openAudio($0); },
-                                format->samplesPerSecond))
+    if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.openAudio($0, $1); },
+                                format->samplesPerSecond, NodeSamples))
         return refuse("this browser has no Web Audio"), 1;
     deviceOpen.store(true);
     *handle = 1;

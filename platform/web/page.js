@@ -3,7 +3,7 @@
 // thread calls in through fretstrummerPage; the page calls the program's exported procedures.
 var fretstrummerPage = (function () {
   let canvas = null, context = null, ready = false;
-  let audio = null, node = null, audioRate = 0;
+  let audio = null, node = null, audioRate = 0, nodeSamples = 0;
   let wakeLock = null;
   const played = []; // what the node played, once record() is asked for
   let recording = false;
@@ -35,7 +35,7 @@ var fretstrummerPage = (function () {
     if (!audioRate) return;
     if (!audio) {
       audio = new AudioContext({ sampleRate: audioRate, latencyHint: "interactive" });
-      node = audio.createScriptProcessor(256, 0, 1);
+      node = audio.createScriptProcessor(nodeSamples, 0, 1);
       node.onaudioprocess = (event) => {
         const out = event.outputBuffer.getChannelData(0);
         const at = Module._webAudioPull(out.length) >> 1;
@@ -116,9 +116,11 @@ var fretstrummerPage = (function () {
       }
       context.putImageData(image, left + x, top + y);
     },
-    openAudio(rate) {
+    // The program's rate, and how many samples the node takes at a time.
+    openAudio(rate, samples) {
       if (typeof AudioContext === "undefined") return 0;
       audioRate = rate;
+      nodeSamples = samples;
       return 1;
     },
     closeAudio() {
