@@ -3,10 +3,12 @@
 # handed the device), through a private PulseAudio server and through a private PipeWire server
 # where it is installed (what reached their null sinks, from the sinks' monitors). Counts the gaps in each (bench/sound_gaps.py): the times the device or the
 # server ran out of sound; and the times the program itself had no block ready when the device
-# asked (seen by bench/program_probe.cpp). FRETSTRUMMER_RECORDINGS names a folder to keep the
+# asked, and the times the device called back more than two buffers late (both seen by
+# bench/program_probe.cpp; the first 0.6 s of start-up counts as one). FRETSTRUMMER_RECORDINGS names a folder to keep the
 # two recordings in. FRETSTRUMMER_PROBE_SAMPLES tries another device buffer size. MODE is default,
 # low-latency or both (side by side in one run); with --hog, another process keeps one core busy
-# all the while, as a browser or a build beside the instrument would.
+# all the while, as a browser or a build beside the instrument would. FRETSTRUMMER_DRIVERS
+# picks some of disk, pulseaudio and pipewire (all three by default).
 # usage: bench/measure_underruns.sh [BUILD_DIR] [MODE] [--hog]   (needs xvfb, xdotool, pulseaudio)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -56,7 +58,7 @@ for mode in "${modes[@]}"; do
   option=()
   [ "$mode" = default ] || option=("--$mode")
   # The disk driver, then each server through SDL's PulseAudio driver (PipeWire speaks it too).
-  for driver in disk "${servers[@]}"; do
+  for driver in ${FRETSTRUMMER_DRIVERS:-disk ${servers[*]}}; do
     export PULSE_SERVER=$pulseaudio_socket
     [ $driver = pipewire ] && export PULSE_SERVER=$pipewire_socket
     [ $driver = disk ] || { parec -d out.monitor --raw --format=s16le --rate=$program_rate --channels=1 >"$work/$driver.raw" & recorder=$!; }
@@ -67,7 +69,9 @@ for mode in "${modes[@]}"; do
     wait $program
     [ $driver = disk ] || { sleep 0.3; kill $recorder; wait $recorder || true; }
     python3 "$here/sound_gaps.py" "$work/$driver.raw" | sed "s|$work/|[$mode${hog:+, a core busy}] |"
-    echo "[$mode${hog:+, a core busy}] $driver: the program had no block ready $(grep -c '^underrun' "$work/$driver.log") times"
-    [ -z "${FRETSTRUMMER_RECORDINGS:-}" ] || cp "$work/$driver.raw" "$FRETSTRUMMER_RECORDINGS/$mode-$driver.raw"
+    echo "[$mode${hog:+, a core busy}] $driver: the program had no block ready $(grep -c '^underrun' "$work/$driver.log") times;" \
+      "the device called late $(grep -c '^late callback' "$work/$driver.log") times (the latest $(
+        sed -n 's/^late callback: \([0-9.]*\) ms.*/\1/p' "$work/$driver.log" | sort -n | tail -n 1) ms)"
+    [ -z "${FRETSTRUMMER_RECORDINGS:-}" ] || cp "$work/$driver.raw" "$work/$driver.log" "$FRETSTRUMMER_RECORDINGS/"
   done
 done

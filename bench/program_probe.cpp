@@ -64,6 +64,13 @@ static int outputRate = 1; // the device's, once it opens
 static void SDLCALL timedCallback(void* user, Uint8* stream, int length) {
     static bool silent = true;
     static int lastLevel = 0;
+    // A device that calls more than two buffers' time after its last call: the driver (or the
+    // server behind it) kept the device thread waiting.
+    static double lastCall = 0;
+    double called = nowMs();
+    if (lastCall > 0 && called - lastCall > 2e3 * length / 2 / outputRate)
+        std::fprintf(stderr, "late callback: %.1f ms after the last\n", called - lastCall);
+    lastCall = called;
     programCallback(user, stream, length);
     const Sint16* samples = reinterpret_cast<const Sint16*>(stream);
     int first = 0, count = length / 2;

@@ -64,6 +64,10 @@ CONF
   for _ in $(seq 50); do grep -q . "$folder/bus" && break; sleep 0.1; done
   address=$(head -n 1 "$folder/bus")
   own+=(DBUS_SESSION_BUS_ADDRESS="$address")
+  # The graph runs at the program's rate: nothing is resampled, so a gap stays exact silence.
+  mkdir -p "$folder/config/pipewire/pipewire.conf.d"
+  echo "context.properties = { default.clock.rate = $program_rate default.clock.allowed-rates = [ $program_rate ] }" \
+    >"$folder/config/pipewire/pipewire.conf.d/rate.conf"
   env "${own[@]}" pipewire >"$folder/pipewire.log" 2>&1 &
   pipewire_servers+=" $!"
   sleep 0.5
