@@ -3,11 +3,13 @@
 
 #include "app/event_loop.h"
 #include "assets/media.h"
+#include "assets/open_notes.h"
 #include "assets/sample_bank.h"
 #include "audio/audio_output.h"
 #include "display/screen.h"
 #include "display/splash.h"
 #include "display/sprites.h"
+#include "instrument/chord_file.h"
 #include "instrument/strings.h"
 
 #include <cstdio>
@@ -95,6 +97,8 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
 
     if (!createSurfaces(MainWindow))
         fail(-5, "cannot create the back buffer", platformFailureReason());
+    loadOpenNotes();
+    loadChords();
     redrawAll();
     pumpMessages();
     runEventLoop();

@@ -9,7 +9,7 @@
 # of the process, ten times through the server and three times with the server frozen (SIGSTOP). Run
 # it on an otherwise idle machine.
 # MODE is default, low-latency or both (the two side by side in one run); every line says which.
-# usage: bench/measure_program.sh [BUILD_DIR] [MODE]   (default build, both; needs xvfb, xdotool)
+# usage: bench/measure_program.sh [BUILD_DIR] [MODE]   (default build, both; installs what it needs)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 case ${2:-both} in
@@ -23,10 +23,16 @@ label() { sed "s/^/[$1] /"; }
 cmake --build "$build" --target fretstrummer program_probe >/dev/null
 probe=$build/bench/libprogram_probe.so
 log=$(mktemp)
+# A settings folder of the script's own: no player's chords are read, none written.
+settings=$(mktemp -d)
+export XDG_CONFIG_HOME=$settings
 
 source "$(dirname "$0")/../tools/servers.sh"
+# The servers it measures through, from Debian, installed when missing.
+source "$(dirname "$0")/../tools/ensure-packages.sh"
+ensure_packages xvfb xdotool pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
 start_xvfb
-trap 'kill $xvfb 2>/dev/null || true; rm -f "$log"' EXIT
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$log" "$settings"' EXIT
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
 scale=1
@@ -91,7 +97,7 @@ command -v pulseaudio >/dev/null && command -v parec >/dev/null || exit 0
 pulse=$(mktemp -d)
 start_pulse "$pulse"
 server=$pulse_server
-trap 'kill $xvfb $server ${pipewire_servers:-} 2>/dev/null || true; rm -rf "$log" "$pulse"' EXIT
+trap 'kill $xvfb $server ${pipewire_servers:-} 2>/dev/null || true; rm -rf "$log" "$pulse" "$settings"' EXIT
 # The same plucks through a sound server (PULSE_SERVER's), to its sink, in one mode.
 through_the_server() {
   local mode=$1 server=$2

@@ -9,7 +9,7 @@
 # low-latency or both (side by side in one run); with --hog, another process keeps one core busy
 # all the while, as a browser or a build beside the instrument would. FRETSTRUMMER_DRIVERS
 # picks some of disk, pulseaudio and pipewire (all three by default).
-# usage: bench/measure_underruns.sh [BUILD_DIR] [MODE] [--hog]   (needs xvfb, xdotool, pulseaudio)
+# usage: bench/measure_underruns.sh [BUILD_DIR] [MODE] [--hog]   (installs what it needs)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 case ${2:-both} in
@@ -20,7 +20,11 @@ esac
 here=$(cd "$(dirname "$0")" && pwd)
 cmake --build "$build" --target fretstrummer program_probe >/dev/null
 work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config # no player's chords are read, none written
 source "$here/../tools/servers.sh"
+# The servers it measures through, from Debian, installed when missing.
+source "$here/../tools/ensure-packages.sh"
+ensure_packages xvfb xdotool pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
 start_xvfb
 hog=
 trap 'kill $xvfb ${pulse_server:-} ${pipewire_servers:-} $hog 2>/dev/null || true; rm -rf "$work"' EXIT

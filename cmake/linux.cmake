@@ -14,6 +14,8 @@ add_library(fretstrummer_platform_sdl STATIC
   platform/shared/wave_ring.cpp
   platform/freetype/text.cpp
   platform/posix/file.cpp
+  platform/posix/replace_file.cpp
+  platform/posix/settings.cpp
   platform/posix/thread.cpp
 )
 target_include_directories(fretstrummer_platform_sdl PUBLIC ${CMAKE_SOURCE_DIR})

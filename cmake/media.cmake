@@ -5,9 +5,10 @@
 set(FRETSTRUMMER_MEDIA_DIR ${CMAKE_BINARY_DIR}/Media)
 set(FRETSTRUMMER_ICON_DIR ${CMAKE_BINARY_DIR}/icons)
 
-# What the Media folder holds: the pictures make_media draws, and the notes kept in media/.
+# What the Media folder holds: the pictures make_media draws and the names of the open notes it
+# writes, and the notes kept in media/.
 set(media_pictures String1.bmp String2.bmp String3.bmp String4.bmp String5.bmp String6.bmp
-    Background.bmp Lad.bmp LadSpot.bmp ExitButton.bmp ResetButton.bmp)
+    Background.bmp Lad.bmp LadSpot.bmp ExitButton.bmp ResetButton.bmp Notes.txt)
 set(media_notes 1.wav 2.wav 3.wav 4.wav 5.wav 6.wav NOTICE)
 set(icon_sizes 16 22 24 32 48 64 128 256)
 

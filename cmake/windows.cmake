@@ -8,7 +8,7 @@ add_library(fretstrummer_platform_win32 STATIC
   ${FRETSTRUMMER_SHARED_PLATFORM}
 )
 target_include_directories(fretstrummer_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(fretstrummer_platform_win32 PUBLIC winmm gdi32 user32
+target_link_libraries(fretstrummer_platform_win32 PUBLIC winmm gdi32 user32 shell32 ole32 uuid
                       PRIVATE fretstrummer_warnings)
 
 enable_language(RC)

@@ -1,8 +1,11 @@
 // chords.cpp -- chord keys and the fret-grid editor.
 #include "instrument/chords.h"
 
+#include "assets/open_notes.h"
 #include "display/layout.h"
 #include "display/screen.h"
+#include "instrument/chord_file.h"
+#include "instrument/chord_names.h"
 #include "instrument/strings.h"
 
 #include <cstring>
@@ -28,8 +31,11 @@ void chordKeyUp(uint32_t k) {
         ActiveChord = nullptr;
     }
     if (EditedChord) {
+        // A chord is set once its editor closes: then it is kept.
+        bool set = EditedChord->assigned != 0;
         EditedChord = nullptr;
         redrawAll();
+        if (set) saveChords();
     }
 }
 
@@ -41,8 +47,26 @@ void editTap(uint32_t x, uint32_t y) {
     EditedChord->frets[s] = static_cast<uint8_t>(f);
     redrawCell(s, f, CellMarked);
     EditedChord->assigned = 1;
+    showChordName(static_cast<uint32_t>(EditedChord - ChordTable));
 }
 
 void clearChords() {
+    bool any = false;
+    for (const ChordSlot& slot : ChordTable) any = any || slot.assigned;
+    // The set a stray tap cleared can be had back from beside the kept file.
+    if (any) keepPreviousChords();
+    bool named[ChordCount];
+    for (int k = 0; k < ChordCount; k++) named[k] = ChordTable[k].assigned != 0;
     std::memset(ChordTable, 0, sizeof ChordTable);
+    if (!any) return;
+    saveChords();
+    for (uint32_t k = 0; k < ChordCount; k++)
+        if (named[k]) platformShowChordName(k, "");
+}
+
+void showChordName(uint32_t k) {
+    const ChordSlot& slot = ChordTable[k & 0xFF];
+    char name[ChordNameCapacity] = "";
+    if (slot.assigned && OpenNotes[0] >= 0) chordName(slot.frets, OpenNotes, name);
+    platformShowChordName(k & 0xFF, name);
 }

@@ -23,5 +23,8 @@ void chordKeyDown(uint32_t k);
 void chordKeyUp(uint32_t k);
 // A stylus point (x < 240, y < 320) on the editor grid: sets that string's fret.
 void editTap(uint32_t x, uint32_t y);
-// Forgets every chord; what is applied or shown now stays.
+// Forgets every chord; what is applied or shown now stays. The set it forgot is kept beside
+// the chord file.
 void clearChords();
+// Tells the platform the name of key k's chord, for an on-screen key showing it.
+void showChordName(uint32_t k);

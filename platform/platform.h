@@ -38,6 +38,20 @@ int platformExecutablePath(char* path, int capacity);
 // saying why.
 std::FILE* platformOpenFile(const char* path);
 
+// ---- Kept settings (every port; one that can keep nothing refuses the path)
+
+// The full path (UTF-8) of the file `name` in the player's settings folder for the program,
+// the folder made when missing: $XDG_CONFIG_HOME/fretstrummer (~/.config/fretstrummer) on
+// Linux, %APPDATA%\Fretstrummer on Windows, the page's own storage in a browser. 1 when it fits
+// in capacity; 0 when there is no such folder, with platformFailureReason saying why.
+int platformSettingsPath(const char* name, char* path, int capacity);
+
+// Replaces the file at path (UTF-8) with `size` bytes: written to a new file in the same
+// folder, flushed to the disk, then renamed over the old one, so that a crash, a kill or a full
+// disk leaves the old file or the new one, whole, never a part. 0 when done; 1 when refused,
+// with platformFailureReason saying why.
+int platformReplaceFile(const char* path, const void* data, uint32_t size);
+
 // ---- Wave output (every port; refusing the open leaves a program that says so and ends)
 
 // The format of the sound the program plays: integer PCM, its channels, rate and sample size.
@@ -267,6 +281,10 @@ inline constexpr int ScreenStride = ScreenWidth * 3;
 uint8_t* platformWindowPixels(WindowHandle window);
 // Puts the rectangle of the window's pixels on the screen.
 void platformShowPixels(WindowHandle window, int x, int y, int width, int height);
+
+// The name of the chord key `code` holds now ("" for none), for an on-screen key that stands
+// for it. A port without on-screen keys does nothing.
+void platformShowChordName(uint32_t code, const char* name);
 
 // ---- Text (every port; drawing nothing leaves the splash without words)
 

@@ -5,6 +5,8 @@
 #include "assets/sample_bank.h"
 #include "display/layout.h"
 #include "e2e.h"
+#include "instrument/chord_file.h"
+#include "instrument/chords.h"
 #include "platform/scripted/scripted.h"
 #include "platform/shared/keypad.h"
 #include "program_harness.h"
@@ -22,6 +24,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -120,6 +123,21 @@ struct E2eTest : ::testing::Test {
             return number.find('\n') != std::string::npos;
         })) << "Xvfb did not start";
         setenv("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str(), 1);
+        // No chords from another test's run: under Wine the prefix's settings folder is
+        // emptied; on Linux the program's is in the work folder.
+        if (getenv("FRETSTRUMMER_LAUNCHER")) fs::remove_all(settings());
+        for (int key = 0; key < KeypadKeys; key++) keypadSetName(keypadCode(key), "");
+    }
+
+    // The folder the program keeps its chords in: XDG_CONFIG_HOME's, or the roaming
+    // application data folder of the Wine prefix's user.
+    fs::path settings() const {
+        if (!getenv("FRETSTRUMMER_LAUNCHER")) return work / "config" / "fretstrummer";
+        fs::path users = fs::path(getenv("WINEPREFIX")) / "drive_c" / "users";
+        for (const auto& user : fs::directory_iterator(users))
+            if (user.path().filename() != "Public")
+                return user.path() / "AppData" / "Roaming" / "Fretstrummer";
+        return users / "none";
     }
 
     void TearDown() override {
@@ -169,6 +187,7 @@ struct E2eTest : ::testing::Test {
             // As on a desktop, where it is always set; without it the Wayland client complains.
             setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
             setenv("SDL_DISKAUDIOFILE", (work / "sound.raw").c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
             dup2(open((work / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
             dup2(open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
             if (!launcher) return;
@@ -269,6 +288,19 @@ struct E2eTest : ::testing::Test {
     }
     std::string exitSoon() const { return " sleep 0.6 mousemove " + screen(2, 2) + " click 1"; }
 
+    // xdotool steps: key `key` held while each string's fret is clicked on the grid (an open
+    // string through another fret first), then let go of.
+    std::string setChord(const std::string& key, const int* frets) const {
+        std::string edit = " keydown " + key + " sleep 0.3";
+        for (int s = 0; s < 6; s++) {
+            int x = stringLeft(s) + ColumnWidth / 2;
+            if (frets[s] == 0) edit += " mousemove " + screen(x, 20) + " click 1 sleep 0.05";
+            edit += " mousemove " + screen(x, fretTop(frets[s]) + CellHeight / 2) +
+                    " click 1 sleep 0.05";
+        }
+        return edit + " keyup " + key + " sleep 0.3";
+    }
+
     // The program's exit status once it ends, or -1000 if it does not end in time.
     int exitStatus() {
         int status = 0;
@@ -281,6 +313,14 @@ struct E2eTest : ::testing::Test {
     std::vector<int16_t> recording() const { return samplesOf(readBytes(work / "sound.raw")); }
 
     std::string errors() const { return text(work / "stderr"); }
+    // The program's own lines on stderr, without those of SDL's drivers.
+    std::string said() const {
+        std::istringstream lines(errors());
+        std::string own;
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("Fretstrummer: ", 0) == 0) own += line + "\n";
+        return own;
+    }
     std::string output() const { return text(work / "stdout"); }
     static std::string text(const fs::path& file) {
         std::ifstream in(file);
@@ -371,16 +411,78 @@ TEST_F(E2eTest, AChordSetWithKeysAndClicksSoundsItsFrets) {
     start();
     waitForStartUp();
     const int frets[6] = {3, 2, 0, 0, 1, 7}; // strings 2 and 3 open: another fret first
-    std::string edit = "xdotool keydown a sleep 0.3";
-    for (int s = 0; s < 6; s++) {
-        int x = stringLeft(s) + ColumnWidth / 2;
-        if (frets[s] == 0) edit += " mousemove " + screen(x, 20) + " click 1 sleep 0.05";
-        edit +=
-            " mousemove " + screen(x, fretTop(frets[s]) + CellHeight / 2) + " click 1 sleep 0.05";
-    }
-    run(edit + " keyup a sleep 0.3 keydown a sleep 0.3" + slowStroke() + " keyup a" + exitSoon());
+    run("xdotool" + setChord("a", frets) + " keydown a sleep 0.3" + slowStroke() + " keyup a" +
+        exitSoon());
     EXPECT_EQ(exitStatus(), 0) << errors();
     expectStrum(recording(), frets);
+}
+
+TEST_F(E2eTest, AChordIsThereAgainAtTheNextStartAndABrokenFileLoadsItsGoodLines) {
+    start();
+    waitForStartUp();
+    const int frets[6] = {3, 2, 0, 0, 1, 7};
+    run("xdotool" + setChord("a", frets) + exitSoon());
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    std::string kept = text(settings() / "chords.txt");
+    EXPECT_NE(kept.find("\nA            3 2 0 0 1 7   # 320017\n"), std::string::npos) << kept;
+
+    start();
+    waitForStartUp();
+    run("xdotool keydown a sleep 0.3" + slowStroke() + " keyup a" + exitSoon());
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    expectStrum(recording(), frets);
+
+    std::ofstream(settings() / "chords.txt") << "B 3 2 0 0 1 7\nnot a chord\nA 9 9 9 9 9 9\n";
+    start();
+    waitForStartUp();
+    run("xdotool keydown b sleep 0.3" + slowStroke() + " keyup b" + exitSoon());
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    EXPECT_TRUE(
+        std::regex_match(said(), std::regex("Fretstrummer: [^\n]*chords.txt:2: skipped: no key of "
+                                            "that name\nFretstrummer: [^\n]*chords.txt:3: "
+                                            "skipped: a fret outside 0 to 7\n")))
+        << errors();
+    expectStrum(recording(), frets);
+}
+
+TEST_F(E2eTest, WithASettingsFolderThatCannotBeMadeItSaysSoOnceAndPlaysOn) {
+    fs::create_directories(settings().parent_path());
+    std::ofstream(settings()) << "a file where the folder would be\n";
+    start();
+    waitForStartUp();
+    const int frets[6] = {0, 2, 2, 1, 0, 0};
+    run("xdotool" + setChord("c", frets) + " keydown c sleep 0.3" + slowStroke() + " keyup c" +
+        exitSoon());
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    EXPECT_TRUE(
+        std::regex_match(said(), std::regex("Fretstrummer: the chords will not be kept: [^\n]+\n")))
+        << errors();
+    expectStrum(recording(), frets);
+}
+
+TEST_F(E2eTest, AKillWhileAChordIsSavedNeverLeavesAFileWithFewerChords) {
+    if (getenv("FRETSTRUMMER_LAUNCHER")) GTEST_SKIP() << "a kill under Wine is not a kill -9";
+    const int frets[6] = {1, 1, 1, 1, 1, 1};
+    int before = 0;
+    for (int round = 0; round < 8; round++) {
+        start();
+        waitForStartUp();
+        // The chord is saved as its key goes up; the kill comes at once or a little later.
+        std::string key(1, char('d' + round));
+        run("xdotool" + setChord(key, frets).substr(0, setChord(key, frets).rfind(" sleep")) +
+            " sleep 0.00" + std::to_string(round * 2));
+        kill(program, SIGKILL);
+        waitpid(program, nullptr, 0);
+        program = 0;
+        std::string kept = text(settings() / "chords.txt");
+        std::memset(ChordTable, 0, sizeof ChordTable);
+        testing::internal::CaptureStderr();
+        int chords = parseChords(kept.data(), uint32_t(kept.size()), "kept");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "round " << round;
+        EXPECT_GE(chords, before) << "round " << round << ":\n" << kept;
+        before = chords;
+    }
+    EXPECT_GE(before, 4) << "most saves should have been done before the kill";
 }
 
 TEST_F(E2eTest, AFastDragJumpingTwoColumnsAtATimeSoundsAllSix) {
@@ -431,6 +533,30 @@ TEST_F(E2eTest, WithKeypadTheKeysStandBesideTheStringsAndAClickOnOneOpensTheEdit
     }
     ASSERT_TRUE(sendDeleteWindow(window));
     EXPECT_EQ(exitStatus(), 0) << errors();
+}
+
+TEST_F(E2eTest, ThePadKeysShowTheirChordsNamesAndTheNameOfAChordAsItIsSet) {
+    fs::create_directories(settings());
+    std::ofstream(settings() / "chords.txt") << "1 0 2 2 1 0 0\n2 3 2 0 0 0 3\n4 1 3 3 2 1 1\n";
+    keypadShow(true, true);
+    keypadSetName(Vk0 + 1, "E");
+    keypadSetName(Vk0 + 2, "G");
+    keypadSetName(Vk0 + 4, "F");
+    Frame named(120 * 320 * 3), naming(named.size());
+    drawKeypad(named.data());
+    keypadSetName(Vk0 + 3, "G6add9"); // key 3's chord with string 0 at fret 3
+    drawKeypad(naming.data());
+    windowWidth = 360;
+    start(Program, "disk", true, "--keypad");
+    waitForStartUp();
+    EXPECT_TRUE(frameWithin([&] { return capturePad(); }, named, 120)) << "the named keys";
+    run("xdotool keydown 3 sleep 0.3 mousemove " + screen(220, fretTop(3) + 20) + " click 1");
+    EXPECT_TRUE(frameWithin([&] { return capturePad(); }, naming, 120)) << "key 3 being set";
+    run("xdotool keyup 3 sleep 0.3");
+    EXPECT_TRUE(sameFrame(capturePad(), naming, 120)) << "key 3 set";
+    ASSERT_TRUE(sendDeleteWindow(window));
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    EXPECT_EQ(said(), "");
 }
 
 TEST_F(E2eTest, EveryPrintableKeyOfAGermanOrFrenchLayoutHoldsAChord) {

@@ -33,12 +33,12 @@ deb)
     fail "Depends: $depends"
   dpkg-deb -c "$deb" | awk '{print $6 ($7 ? " " $7 " " $8 : "")}' >"$work/files"
   for file in ./usr/lib/fretstrummer/fretstrummer ./usr/lib/fretstrummer/Media/6.wav \
-    ./usr/lib/fretstrummer/Media/ResetButton.bmp "./usr/bin/fretstrummer -> ../lib/fretstrummer/fretstrummer" \
+    ./usr/lib/fretstrummer/Media/ResetButton.bmp ./usr/lib/fretstrummer/Media/Notes.txt "./usr/bin/fretstrummer -> ../lib/fretstrummer/fretstrummer" \
     ./usr/share/applications/fretstrummer.desktop ./usr/share/metainfo/org.fretstrummer.Fretstrummer.metainfo.xml \
     ./usr/share/icons/hicolor/256x256/apps/fretstrummer.png ./usr/share/man/man6/fretstrummer.6; do
     grep -qxF "$file" "$work/files" || fail "$file not in the package"
   done
-  [ "$(wc -l <"$work/files")" -lt 63 ] || fail "unexpected files: $(cat "$work/files")" # 61 with the manual page
+  [ "$(wc -l <"$work/files")" -lt 64 ] || fail "unexpected files: $(cat "$work/files")" # 62 with the manual page
   dpkg -x "$deb" "$work/root"
   play "$work/root/usr/bin/fretstrummer"
   ;;

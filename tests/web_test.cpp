@@ -40,6 +40,7 @@ struct WebTest : ::testing::Test {
     void SetUp() override {
         const char* web = getenv("FRETSTRUMMER_WEB");
         if (!web) GTEST_SKIP() << "FRETSTRUMMER_WEB names no web build";
+        for (int key = 0; key < KeypadKeys; key++) keypadSetName(keypadCode(key), "");
         alarm(120);
         profile = fs::temp_directory_path() /
                   ("fretstrummer-web-" + std::to_string(std::random_device{}()));
@@ -218,6 +219,31 @@ TEST_F(WebTest, OnAPhoneOneFingerHoldsAPadKeyWhileAnotherSetsItsChordThenStrumsI
     }
     touch("touchEnd", {});
     EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "the play view again";
+    touch("touchStart", {{1, 30, 350}});
+    std::this_thread::sleep_for(300ms);
+    touch("touchStart", {{1, 30, 350}, {2, 1, 160}});
+    slowStroke([&](int x, int y) { touch("touchMove", {{1, 30, 350}, {2, x, y}}); });
+    touch("touchMove", {{1, 30, 350}});
+    std::this_thread::sleep_for(600ms);
+    touch("touchEnd", {});
+    expectStrum(played(), frets);
+
+    // The key shows its chord's name (six frets that make no chord of the table), and the
+    // chord is there again when the page comes again.
+    keypadSetName(Vk0 + 1, "320017");
+    drawKeypad(pad.data());
+    EXPECT_TRUE(frameWithin([&] { return canvas("0, 320, 240, 120"); }, pad)) << "the named key";
+    evaluate("window.loadedBefore = true");
+    call("Page.reload");
+    ASSERT_TRUE(within(20s, [&] {
+        return evaluate("window.fretstrummerPage?.ready() && !window.loadedBefore") == "true";
+    })) << "the page did not come again";
+    EXPECT_TRUE(frameWithin([&] { return canvas("0, 320, 240, 120"); }, pad)) << "after a reload";
+    // The browser lets the new page sound once a touch has ended: a tap on the key first.
+    touch("touchStart", {{1, 30, 350}});
+    touch("touchEnd", {});
+    std::this_thread::sleep_for(300ms);
+    evaluate("fretstrummerPage.record()");
     touch("touchStart", {{1, 30, 350}});
     std::this_thread::sleep_for(300ms);
     touch("touchStart", {{1, 30, 350}, {2, 1, 160}});

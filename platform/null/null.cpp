@@ -27,6 +27,18 @@ std::FILE* platformOpenFile(const char*) {
     return nullptr;
 }
 
+// ---- Kept settings
+
+int platformSettingsPath(const char*, char* path, int capacity) {
+    if (capacity > 0) path[0] = '\0';
+    return refuse("the null platform keeps no settings");
+}
+
+int platformReplaceFile(const char*, const void*, uint32_t) {
+    refuse("the null platform keeps no settings");
+    return 1;
+}
+
 // ---- Wave output
 
 uint32_t platformWaveDeviceBuffer(uint32_t) {
@@ -94,5 +106,7 @@ uint8_t* platformWindowPixels(WindowHandle) {
     return nullptr; // nothing to draw into: the splash is skipped and the back buffer refused
 }
 void platformShowPixels(WindowHandle, int, int, int, int) {}
+
+void platformShowChordName(uint32_t, const char*) {}
 
 void platformDrawText(uint8_t*, const char*, uint32_t) {}

@@ -20,6 +20,17 @@ std::vector<std::string> scriptedCalls();
 // The path platformExecutablePath reports from now on; nullptr makes it report none.
 void scriptedSetExecutablePath(const char* path);
 
+// ---- Kept settings
+
+// The folder platformSettingsPath names (nullptr: none, the default). Without one, files are
+// kept in memory only; with one, they are also written there.
+void scriptedSetSettingsFolder(const char* folder);
+void scriptedRefuseReplaceFile(bool refuse);
+// The bytes last written to path by platformReplaceFile ("" for none).
+std::string scriptedSavedFile(const std::string& path);
+// Every chord name shown so far, in order: "CODE NAME" ("49 Am", "49 " for none).
+std::vector<std::string> scriptedChordNames();
+
 // ---- The wave device
 
 enum class ScriptedPlayback {

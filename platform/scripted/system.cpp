@@ -4,8 +4,10 @@
 #include "platform/scripted/scripted_internal.h"
 
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <pthread.h>
 #include <sstream>
@@ -15,6 +17,11 @@ static std::vector<std::string> calls;
 
 static std::string executablePath;
 static bool executablePathKnown = false;
+
+static std::string settingsFolder;
+static std::map<std::string, std::string> savedFiles;
+static bool refuseReplace = false;
+static std::vector<std::string> chordNames;
 
 static bool holdThreads = false, refuseThreads = false;
 static int threadsStarted = 0;
@@ -34,6 +41,10 @@ void scriptedReset() {
     scriptedResetWindow();
     std::lock_guard<std::mutex> guard(scriptedMutex);
     calls.clear();
+    settingsFolder.clear();
+    savedFiles.clear();
+    refuseReplace = false;
+    chordNames.clear();
     holdThreads = refuseThreads = false;
     threadsStarted = 0;
     threadGate.notify_all();
@@ -133,4 +144,51 @@ bool scriptedReadRecord(const char* path, ScriptedRecord* record) {
         }
     }
     return false;
+}
+
+// ---- Kept settings: in memory while the test names no folder, in its files otherwise.
+
+void scriptedSetSettingsFolder(const char* folder) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    settingsFolder = folder ? folder : "";
+}
+
+void scriptedRefuseReplaceFile(bool refuse) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    refuseReplace = refuse;
+}
+
+std::string scriptedSavedFile(const std::string& path) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    auto found = savedFiles.find(path);
+    return found == savedFiles.end() ? "" : found->second;
+}
+
+std::vector<std::string> scriptedChordNames() {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    return chordNames;
+}
+
+int platformSettingsPath(const char* name, char* path, int capacity) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    std::string full = (settingsFolder.empty() ? "scripted-settings" : settingsFolder) + "/" + name;
+    if (static_cast<int>(full.size()) >= capacity) return 0;
+    std::memcpy(path, full.c_str(), full.size() + 1);
+    return 1;
+}
+
+int platformReplaceFile(const char* path, const void* data, uint32_t size) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    if (refuseReplace) return 1;
+    std::string text(static_cast<const char*>(data), size);
+    savedFiles[path] = text;
+    if (std::string(path).rfind("scripted-settings/", 0) == 0) return 0;
+    std::string temporary = std::string(path) + ".new";
+    std::ofstream(temporary, std::ios::binary) << text;
+    return std::rename(temporary.c_str(), path) == 0 ? 0 : 1;
+}
+
+void platformShowChordName(uint32_t code, const char* name) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    chordNames.push_back(std::to_string(code) + " " + name);
 }

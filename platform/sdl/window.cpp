@@ -234,3 +234,7 @@ void platformShowPixels(WindowHandle, int x, int y, int width, int height) {
     SDL_UpdateTexture(texture, &rect, pixels + y * ScreenStride + x * 3, ScreenStride);
     present();
 }
+
+void platformShowChordName(uint32_t code, const char* name) {
+    if (keypadSetName(code, name)) showKeypad();
+}

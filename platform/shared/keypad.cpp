@@ -4,6 +4,9 @@
 #include "platform/platform.h"
 #include "platform/shared/input.h"
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 int option = -1; // --keypad (1), --no-keypad (0), or neither
@@ -54,31 +57,100 @@ struct Colour {
 constexpr Colour Gap{16, 23, 40}, Face{30, 44, 74}, FaceDown{56, 84, 132}, Light{50, 72, 110},
     Dark{11, 16, 28}, Ivory{196, 226, 236}, Amber{120, 200, 250};
 
-// The digits on the keys, 5 x 7 pixels each (a row a string, '#' for ink), drawn three times
-// their size: the same pixels on every platform, whatever its fonts.
-constexpr char Digits[KeypadKeys][7][6] = {
-    {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."},
-    {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"},
-    {"####.", "....#", "....#", ".###.", "....#", "....#", "####."},
-    {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."},
-    {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."},
-    {"..##.", ".#...", "#....", "####.", "#...#", "#...#", ".###."},
-    {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."},
-    {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."},
+// The letters of the keys and of chord names, 5 x 7 pixels each (a row a string, '#' for ink):
+// the same pixels on every platform, whatever its fonts.
+struct Glyph {
+    char c;
+    char rows[7][6];
+};
+constexpr Glyph Glyphs[] = {
+    {'0', {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."}},
+    {'1', {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."}},
+    {'2', {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"}},
+    {'3', {"####.", "....#", "....#", ".###.", "....#", "....#", "####."}},
+    {'4', {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."}},
+    {'5', {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."}},
+    {'6', {"..##.", ".#...", "#....", "####.", "#...#", "#...#", ".###."}},
+    {'7', {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."}},
+    {'8', {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."}},
+    {'9', {".###.", "#...#", "#...#", ".####", "....#", "...#.", ".##.."}},
+    {'A', {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}},
+    {'B', {"####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."}},
+    {'C', {".###.", "#...#", "#....", "#....", "#....", "#...#", ".###."}},
+    {'D', {"####.", "#...#", "#...#", "#...#", "#...#", "#...#", "####."}},
+    {'E', {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
+    {'F', {"#####", "#....", "#....", "####.", "#....", "#....", "#...."}},
+    {'G', {".###.", "#...#", "#....", "#.###", "#...#", "#...#", ".####"}},
+    {'a', {".....", ".....", ".###.", "....#", ".####", "#...#", ".####"}},
+    {'b', {"#....", "#....", "#.##.", "##..#", "#...#", "#...#", "####."}},
+    {'d', {"....#", "....#", ".##.#", "#..##", "#...#", "#...#", ".####"}},
+    {'g', {".....", ".####", "#...#", "#...#", ".####", "....#", ".###."}},
+    {'i', {"..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."}},
+    {'j', {"...#.", ".....", "..##.", "...#.", "...#.", "#..#.", ".##.."}},
+    {'m', {".....", ".....", "##.#.", "#.#.#", "#.#.#", "#...#", "#...#"}},
+    {'s', {".....", ".....", ".####", "#....", ".###.", "....#", "####."}},
+    {'u', {".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"}},
+    {'#', {".#.#.", ".#.#.", "#####", ".#.#.", "#####", ".#.#.", ".#.#."}},
+    {'/', {".....", "....#", "...#.", "..#..", ".#...", "#....", "....."}},
 };
 constexpr int DigitScale = 3;
 
-// Whether (x, y) of a key's cell of w x h is ink of its digit, centred in the cell.
-bool ink(int key, int x, int y, int w, int h) {
-    int gx = x - (w - 5 * DigitScale) / 2, gy = y - (h - 7 * DigitScale) / 2;
-    if (gx < 0 || gy < 0 || gx >= 5 * DigitScale || gy >= 7 * DigitScale) return false;
-    return Digits[key][gy / DigitScale][gx / DigitScale] == '#';
+const Glyph* glyphOf(char c) {
+    for (const Glyph& glyph : Glyphs)
+        if (glyph.c == c) return &glyph;
+    return nullptr;
 }
+
+// Whether (x, y) is ink of `text` drawn `scale` times its size from (left, top), a pixel of
+// space between letters; a character without a glyph is a space.
+bool inkOf(const char* text, int scale, int left, int top, int x, int y) {
+    int gx = x - left, gy = y - top, advance = 6 * scale;
+    if (gx < 0 || gy < 0 || gy >= 7 * scale) return false;
+    int index = gx / advance, column = gx % advance / scale;
+    for (int i = 0; i < index; i++)
+        if (!text[i]) return false;
+    const Glyph* glyph = text[index] ? glyphOf(text[index]) : nullptr;
+    return glyph && column < 5 && glyph->rows[gy / scale][column] == '#';
+}
+
+int textWidth(int length, int scale) {
+    return length > 0 ? (6 * length - 1) * scale : 0;
+}
+
+// The chord names the keys show; "" for a key that holds no chord, which shows its digit.
+char names[KeypadKeys][24];
+
+constexpr int NamePlateInset = 6; // the plate's margin left and right
 
 void put(uint8_t* pixel, Colour c) {
     pixel[0] = c.b;
     pixel[1] = c.g;
     pixel[2] = c.r;
+}
+
+// Where a key's name goes.
+struct NameLayout {
+    char text[24];
+    int scale, left, top, plateTop, plateBottom;
+};
+
+NameLayout layOutName(int key, int w, int h) {
+    NameLayout layout{};
+    std::memcpy(layout.text, names[key], sizeof layout.text);
+    int length = static_cast<int>(std::strlen(layout.text)), room = w - 2 * NamePlateInset - 2;
+    // Twice the letters' size where that fits on the plate, else their own size; a name too
+    // long even so loses its bass.
+    layout.scale = textWidth(length, 2) <= room ? 2 : 1;
+    char* slash = std::strchr(layout.text, '/');
+    if (textWidth(length, layout.scale) > room && slash) {
+        *slash = '\0';
+        length = static_cast<int>(slash - layout.text);
+    }
+    layout.left = (w - textWidth(length, layout.scale)) / 2;
+    layout.plateTop = h / 2 - 7;
+    layout.plateBottom = h / 2 + 13;
+    layout.top = (layout.plateTop + layout.plateBottom - 7 * layout.scale) / 2;
+    return layout;
 }
 
 } // namespace
@@ -138,24 +210,47 @@ uint32_t keypadCode(int key) {
 void drawKeypad(uint8_t* pixels) {
     int width = keypadWidth(), w = keyWidth(), h = keyHeight();
     for (int key = 0; key < KeypadKeys; key++) {
-        bool down = pressedBy[key] > 0;
+        bool down = pressedBy[key] > 0, named = names[key][0] != '\0';
         int left = key % columns() * w, top = key / columns() * h;
+        char digit[2] = {static_cast<char>('1' + key), '\0'};
+        NameLayout name = named ? layOutName(key, w, h) : NameLayout{};
         for (int y = 0; y < h; y++)
             for (int x = 0; x < w; x++) {
                 // A tile 3 pixels in from its cell, bevelled 2 pixels (sunk when pressed),
-                // with a round inlay holding the label.
+                // with a round inlay holding its digit; a key holding a chord has a plate with
+                // the chord's name instead, and its digit small in the corner.
                 Colour c = Gap;
                 if (x >= 3 && y >= 3 && x < w - 3 && y < h - 3) {
                     bool lit = x < 5 || y < 5, shade = x >= w - 5 || y >= h - 5;
                     c = down ? FaceDown : Face;
                     if (lit || shade) c = lit != down ? Light : Dark;
-                    int dx = 2 * x - (w - 1), dy = 2 * y - (h - 1);
-                    if (dx * dx + dy * dy <= 34 * 34) c = down ? Amber : Ivory;
-                    if (ink(key, x, y, w, h)) c = Dark;
+                    if (!named) {
+                        int dx = 2 * x - (w - 1), dy = 2 * y - (h - 1);
+                        if (dx * dx + dy * dy <= 34 * 34) c = down ? Amber : Ivory;
+                        if (inkOf(digit, DigitScale, (w - 5 * DigitScale) / 2,
+                                  (h - 7 * DigitScale) / 2, x, y))
+                            c = Dark;
+                    } else {
+                        if (x >= NamePlateInset && x < w - NamePlateInset && y >= name.plateTop &&
+                            y < name.plateBottom)
+                            c = down ? Amber : Ivory;
+                        if (inkOf(name.text, name.scale, name.left, name.top, x, y)) c = Dark;
+                        if (inkOf(digit, 1, 8, 8, x, y)) c = Ivory;
+                    }
                 }
                 put(pixels + ((top + y) * width + left + x) * 3, c);
             }
     }
+}
+
+bool keypadSetName(uint32_t code, const char* name) {
+    for (int key = 0; key < KeypadKeys; key++) {
+        if (keypadCode(key) != code) continue;
+        if (std::strncmp(names[key], name, sizeof names[key] - 1) == 0) return false;
+        std::strncpy(names[key], name, sizeof names[key] - 1);
+        return true;
+    }
+    return false;
 }
 
 bool keypadPointerDown(int pointer, int x, int y) {

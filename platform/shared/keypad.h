@@ -30,6 +30,9 @@ int keypadWindowHeight();
 int keypadKeyAt(int x, int y);
 // The virtual-key code a key stands for.
 uint32_t keypadCode(int key);
+// Sets the chord name the key standing for `code` shows ("" for none: its digit shows); true
+// when a key's look changed. Codes no key stands for are ignored.
+bool keypadSetName(uint32_t code, const char* name);
 // Draws the pad, its pressed keys pressed, into pixels of keypadWidth() x keypadHeight(),
 // blue green red, top row first.
 void drawKeypad(uint8_t* pixels);

@@ -2,6 +2,7 @@
 #include "platform/shared/options.h"
 
 #include "audio/audio_output.h"
+#include "instrument/chord_file.h"
 #include "platform/shared/keypad.h"
 
 #include <cstdio>
@@ -10,7 +11,7 @@
 
 namespace {
 
-enum Option { LowLatency, Keypad, NoKeypad, Help, Version };
+enum Option { LowLatency, Chords, Keypad, NoKeypad, Help, Version };
 
 const struct {
     Option option;
@@ -18,6 +19,7 @@ const struct {
     const char* what;
 } Options[] = {
     {LowLatency, "--low-latency", "sound within about 5 ms of a pluck, for more wakeups and CPU"},
+    {Chords, "--chords FILE", "keep the chords in FILE, not in the settings folder"},
     {Keypad, "--keypad", "show the eight on-screen chord keys beside the strings"},
     {NoKeypad, "--no-keypad", "hide them, even on a touch screen"},
     {Help, "--help", "print this help and exit"},
@@ -36,13 +38,26 @@ void usage(std::FILE* to) {
 int takeCommandLine(int argc, char** argv) {
     for (int i = 1; i < argc; i++) {
         const auto* known = std::begin(Options);
-        while (known != std::end(Options) && std::strcmp(argv[i], known->name) != 0) known++;
+        // An option's name is its first word; one with more words takes an argument.
+        auto named = [&](const char* name) {
+            size_t length = std::strcspn(name, " ");
+            return std::strncmp(argv[i], name, length) == 0 && argv[i][length] == '\0';
+        };
+        while (known != std::end(Options) && !named(known->name)) known++;
         if (known == std::end(Options)) {
             std::fprintf(stderr, "Fretstrummer: unknown option '%s'\n", argv[i]);
             usage(stderr);
             return 2;
         }
+        if (std::strchr(known->name, ' ') && i + 1 == argc) {
+            std::fprintf(stderr, "Fretstrummer: option '%s' needs an argument\n", argv[i]);
+            usage(stderr);
+            return 2;
+        }
         switch (known->option) {
+        case Chords:
+            ChordFileOption = argv[++i];
+            break;
         case LowLatency:
             PlayLayout = LowLatencyLayout;
             break;

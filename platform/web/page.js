@@ -131,6 +131,29 @@ var fretstrummerPage = (function () {
       audio.close();
       audio = node = null;
     },
+    // The player's settings are kept in the origin's local storage, one entry a file, and
+    // copied into the program's file system when it asks for them. -1 when storage is refused.
+    loadSetting(name, path) {
+      try {
+        const text = localStorage.getItem("fretstrummer/" + name);
+        FS.mkdirTree(path.slice(0, path.lastIndexOf("/")));
+        if (text !== null) FS.writeFile(path, text);
+        return 0;
+      } catch (e) {
+        return -1;
+      }
+    },
+    saveSetting(path, at, size) {
+      try {
+        const bytes = HEAPU8.slice(at, at + size);
+        localStorage.setItem("fretstrummer/" + path.slice(path.lastIndexOf("/") + 1),
+                             new TextDecoder().decode(bytes));
+        FS.writeFile(path, bytes);
+        return 0;
+      } catch (e) {
+        return -1;
+      }
+    },
     keepAwake(on) {
       if (!navigator.wakeLock) return;
       if (on && !wakeLock)

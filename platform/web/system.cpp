@@ -31,3 +31,23 @@ int platformExecutablePath(char* path, int capacity) {
 
 // A page's threads all run at the browser's one priority.
 void platformRaiseThreadPriority() {}
+
+// The settings live in the page's local storage (page.js), copied into /settings of the
+// program's file system as it asks for them.
+int platformSettingsPath(const char* name, char* path, int capacity) {
+    int length = std::snprintf(path, static_cast<size_t>(capacity), "/settings/%s", name);
+    if (length < 0 || length >= capacity) return refuse("the settings name is too long");
+    if (MAIN_THREAD_EM_ASM_INT(
+            { return fretstrummerPage.loadSetting(UTF8ToString($0), UTF8ToString($1)); }, name,
+            path) != 0)
+        return refuse("the browser refuses the page its storage");
+    return 1;
+}
+
+int platformReplaceFile(const char* path, const void* data, uint32_t size) {
+    // Local storage replaces an entry whole: there is no half-written one to fear.
+    if (MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.saveSetting(UTF8ToString($0), $1, $2); },
+                               path, data, size) != 0)
+        return refuse("the browser refuses the page its storage"), 1;
+    return 0;
+}

@@ -144,3 +144,15 @@ void platformShowPixels(WindowHandle, int x, int y, int width, int height) {
     MAIN_THREAD_EM_ASM({ fretstrummerPage.show($0, 720, $1, $2, $3, $4, 0, 0); }, pixels, x, y,
                        width, height);
 }
+
+void platformShowChordName(uint32_t code, const char* name) {
+    bool changed;
+    {
+        std::lock_guard<std::mutex> held(inputLock);
+        changed = keypadSetName(code, name);
+        if (changed && created && keypadShown()) drawKeypad(padPixels);
+    }
+    if (changed && created && keypadShown())
+        MAIN_THREAD_EM_ASM({ fretstrummerPage.show($0, $1 * 3, 0, 0, $1, $2, $3, $4); }, padPixels,
+                           keypadWidth(), keypadHeight(), keypadLeft(), keypadTop());
+}

@@ -6,8 +6,12 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 // Every thread started, until the process ends: its end waits for them.
 static constexpr int ThreadSlots = 8;
@@ -96,4 +100,53 @@ int platformStartThread(void (*body)()) {
 
 void platformRaiseThreadPriority() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+}
+
+// The settings folder: the roaming application data folder's Fretstrummer, made when missing.
+int platformSettingsPath(const char* name, char* path, int capacity) {
+    PWSTR roaming = nullptr;
+    if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &roaming) != S_OK) {
+        CoTaskMemFree(roaming);
+        return refuse("no settings folder: Windows names no application data folder");
+    }
+    static wchar_t folder[32768];
+    int length = _snwprintf(folder, 32768, L"%ls\\Fretstrummer", roaming);
+    CoTaskMemFree(roaming);
+    if (length < 0) return refuse("the settings folder's path is too long");
+    if (!CreateDirectoryW(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return win32Refuse();
+    DWORD attributes = GetFileAttributesW(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return refuse("the settings folder is a file");
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, folder, -1, path, capacity, nullptr, nullptr);
+    if (bytes <= 0 || bytes + 1 + static_cast<int>(std::strlen(name)) > capacity)
+        return refuse("the settings folder's path is too long");
+    std::snprintf(path + bytes - 1, static_cast<size_t>(capacity - bytes + 1), "\\%s", name);
+    return 1;
+}
+
+int platformReplaceFile(const char* path, const void* data, uint32_t size) {
+    static wchar_t wide[32768], temporary[32768];
+    if (!win32Wide(path, wide, 32768 - 16)) return refuse("the path is too long"), 1;
+    _snwprintf(temporary, 32768, L"%ls.%lu.new", wide, GetCurrentProcessId());
+    // Written whole and flushed under a name of its own in the same folder, then moved over
+    // the old file in one step that reaches the disk before it returns.
+    HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return win32Refuse(), 1;
+    DWORD written = 0;
+    bool done =
+        WriteFile(file, data, size, &written, nullptr) && written == size && FlushFileBuffers(file);
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    if (done && !MoveFileExW(temporary, wide, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        done = false;
+        error = GetLastError();
+    }
+    if (!done) {
+        DeleteFileW(temporary);
+        SetLastError(error);
+        return win32Refuse(), 1;
+    }
+    return 0;
 }

@@ -364,3 +364,7 @@ void platformShowPixels(WindowHandle, int x, int y, int width, int height) {
     present(dc, x, y, width, height);
     ReleaseDC(hwnd, dc);
 }
+
+void platformShowChordName(uint32_t code, const char* name) {
+    if (keypadSetName(code, name)) showKeypad();
+}

@@ -485,6 +485,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 6; i++)
         ok &= writeFile(folder + "String" + std::to_string(i + 1) + ".bmp",
                         bmpFile(stringPicture(i)));
+    // The note each of 1.wav to 6.wav sounds: chords are named from them.
+    const std::string notes = "# The open notes of 1.wav to 6.wav, thickest string first.\n"
+                              "E2 A2 D3 G3 B3 E4\n";
+    ok &= writeFile(folder + "Notes.txt", std::vector<uint8_t>(notes.begin(), notes.end()));
     ok &= writeFile(folder + "Background.bmp", bmpFile(background()));
     ok &= writeFile(folder + "Lad.bmp", bmpFile(fretCell(false)));
     ok &= writeFile(folder + "LadSpot.bmp", bmpFile(fretCell(true)));
