@@ -250,7 +250,7 @@ TEST_F(ChordFileTest, AReadOnlyOrHugeFileIsPlayedAndAFailedWriteIsToldOfOnce) {
     EXPECT_EQ(load(), "Fretstrummer: " + file.string() +
                           ": longer than 1048576 bytes: the rest "
                           "is skipped\n");
-    EXPECT_EQ(ChordTable['A'].assigned, 1);
+    EXPECT_EQ(ChordTable[uint8_t('A')].assigned, 1);
 
     scriptedRefuseReplaceFile(true);
     load();

@@ -652,6 +652,9 @@ TEST_F(E2eTest, HelpVersionAndAnUnknownOptionEndBeforeAnyWindowOpens) {
     EXPECT_EQ(exitStatus(), 2);
     EXPECT_EQ(errors(), "Fretstrummer: unknown option '--low-latncy'\n" + help);
     EXPECT_EQ(output(), "");
+    start(Program, "disk", true, "--chords");
+    EXPECT_EQ(exitStatus(), 2);
+    EXPECT_EQ(errors(), "Fretstrummer: option '--chords' needs an argument\n" + help);
     EXPECT_EQ(run("xdotool search --name '^Fretstrummer$'"), "") << "a window opened";
 }
 
