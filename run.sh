@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 headless=0
 [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || headless=1
 
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core)
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev librtmidi-dev libjack-jackd2-dev libasound2-dev fonts-dejavu-core)
 ((headless)) && packages+=(xvfb xdotool imagemagick sox)
 source tools/ensure-packages.sh
 ensure_packages "${packages[@]}"

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libx11-dev
-  libfreetype-dev libfontconfig-dev
+  libfreetype-dev libfontconfig-dev librtmidi-dev libjack-jackd2-dev libasound2-dev jackd2
   xvfb xdotool x11-apps x11-xkb-utils pulseaudio pulseaudio-utils fonts-dejavu-core
   desktop-file-utils appstream man-db mingw-w64 wine64 wine emscripten chromium python3)
 source tools/ensure-packages.sh

@@ -4,6 +4,7 @@
 #include "app/event_loop.h"
 #include "assets/media.h"
 #include "assets/open_notes.h"
+#include "audio/midi_out.h"
 #include "assets/sample_bank.h"
 #include "audio/audio_output.h"
 #include "display/screen.h"
@@ -99,12 +100,14 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
         fail(-5, "cannot create the back buffer", platformFailureReason());
     loadOpenNotes();
     loadChords();
+    openMidi();
     redrawAll();
     pumpMessages();
     runEventLoop();
 }
 
 void shutdown() {
+    closeMidi();
     closeAudio();
     platformKeepScreenOn(0);
     fullScreen(ShellShowAll);

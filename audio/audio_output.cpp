@@ -2,6 +2,7 @@
 // ahead; in the low-latency mode smaller ones, each mixed when it comes back.
 #include "audio/audio_output.h"
 
+#include "audio/midi_out.h"
 #include "audio/voice_pool.h"
 
 #include <algorithm>
@@ -61,7 +62,11 @@ static int waitForBlock(const WaveBlock& block) {
 static void refillAndQueue(int which) {
     WaveBlock& block = OutputBlock[which];
     block.flags.fetch_and(~WaveBlockDone, std::memory_order_acq_rel);
-    std::memcpy(block.buffer, scratch[which], block.bufferLength);
+    // With MIDI alone the mix is made as always and not heard.
+    if (midiOnly())
+        std::memset(block.buffer, 0, block.bufferLength);
+    else
+        std::memcpy(block.buffer, scratch[which], block.bufferLength);
     platformWaveQueue(outputDevice, &block, sizeof(WaveBlock));
 }
 

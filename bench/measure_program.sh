@@ -30,7 +30,7 @@ export XDG_CONFIG_HOME=$settings
 source "$(dirname "$0")/../tools/servers.sh"
 # The servers it measures through, from Debian, installed when missing.
 source "$(dirname "$0")/../tools/ensure-packages.sh"
-ensure_packages xvfb xdotool pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
+ensure_packages xvfb xdotool pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus jackd2
 start_xvfb
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$log" "$settings"' EXIT
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
@@ -92,6 +92,31 @@ on_the_disk_driver() {
 
 }
 for mode in "${modes[@]}"; do on_the_disk_driver "$mode" | label "$mode"; done
+
+# With --midi, through a private JACK server on its dummy backend: the time from a pluck to its
+# note-on leaving the program, beside the time to its first sample, in the same 30 plucks.
+summary() {
+  grep "^$1" "$log" | sed 's/.*: \([0-9.]*\) ms.*/\1/' | sort -n | awk -v what="$1" '{t[NR] = $1; s += $1} END {
+    if (NR) printf "%s: mean %.2f ms, median %.2f ms, min %.2f, max %.2f over %d plucks\n",
+      what, s / NR, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
+}
+with_midi() {
+  LD_PRELOAD=$probe JACK_DEFAULT_SERVER=$jack_name "$build/fretstrummer" $(options "$1") --midi 2>"$log" &
+  program=$!
+  sleep 2
+  find_window
+  pluck_thirty_times_and_quit
+  summary "pluck to note-on"
+  summary "pluck to sound"
+}
+if command -v jackd >/dev/null; then
+  jack_name=fretstrummer-bench-$$
+  jackd --no-realtime -n "$jack_name" -d dummy -r 48000 -p 256 >/dev/null 2>&1 &
+  jack=$!
+  sleep 1
+  for mode in "${modes[@]}"; do with_midi "$mode" | label "$mode, --midi"; done
+  kill $jack
+fi
 
 command -v pulseaudio >/dev/null && command -v parec >/dev/null || exit 0
 pulse=$(mktemp -d)

@@ -37,11 +37,22 @@ extern "C" int SDL_UpdateTexture(SDL_Texture* texture, const SDL_Rect* rect, con
     return result;
 }
 
-static std::atomic<double> pressedAt{0};
+static std::atomic<double> pressedAt{0}, midiPressedAt{0};
 
 static void watchPress(const SDL_Event* event) {
-    if (event->type == SDL_MOUSEBUTTONDOWN && event->button.button == SDL_BUTTON_LEFT)
+    if (event->type == SDL_MOUSEBUTTONDOWN && event->button.button == SDL_BUTTON_LEFT) {
         pressedAt.store(nowMs());
+        midiPressedAt.store(nowMs());
+    }
+}
+
+// With --midi: how long from taking the press to the pluck's note-on leaving the program.
+extern "C" int rtmidi_out_send_message(void* device, const unsigned char* message, int length) {
+    static auto send = real<int (*)(void*, const unsigned char*, int)>("rtmidi_out_send_message");
+    double pressed = midiPressedAt.exchange(0);
+    if (length > 0 && (message[0] & 0xF0) == 0x90 && pressed > 0)
+        std::fprintf(stderr, "pluck to note-on: %.2f ms\n", nowMs() - pressed);
+    return send(device, message, length);
 }
 
 extern "C" int SDL_WaitEvent(SDL_Event* event) {

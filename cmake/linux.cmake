@@ -5,6 +5,10 @@
 find_package(SDL2 REQUIRED)
 find_package(Freetype REQUIRED)
 find_package(Fontconfig REQUIRED)
+# MIDI out: RtMidi, which speaks JACK and the ALSA sequencer; the program asks JACK itself
+# whether a server runs, and quiets ALSA's own complaints.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(MIDI REQUIRED IMPORTED_TARGET rtmidi jack alsa)
 
 add_library(fretstrummer_platform_sdl STATIC
   platform/sdl/system.cpp
@@ -17,10 +21,12 @@ add_library(fretstrummer_platform_sdl STATIC
   platform/posix/replace_file.cpp
   platform/posix/settings.cpp
   platform/posix/thread.cpp
+  platform/rtmidi/midi.cpp
 )
 target_include_directories(fretstrummer_platform_sdl PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(fretstrummer_platform_sdl PUBLIC SDL2::SDL2 Threads::Threads
-                      Freetype::Freetype Fontconfig::Fontconfig PRIVATE fretstrummer_warnings)
+                      Freetype::Freetype Fontconfig::Fontconfig PkgConfig::MIDI
+                      PRIVATE fretstrummer_warnings)
 
 add_library(fretstrummer_platform_scripted STATIC
   platform/scripted/system.cpp
@@ -68,7 +74,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libsdl2-2.0-0 (>= 2.0.22), libfreetype6, libfontconfig1, fonts-dejavu-core, libstdc++6, libgcc-s1, libc6")
+    "libsdl2-2.0-0 (>= 2.0.22), libfreetype6, libfontconfig1, fonts-dejavu-core, librtmidi6, libjack-jackd2-0 | libjack0, libasound2, libstdc++6, libgcc-s1, libc6")
 include(CPack)
 
 enable_testing()

@@ -5,6 +5,7 @@ add_library(fretstrummer_platform_win32 STATIC
   platform/win32/wave.cpp
   platform/win32/window.cpp
   platform/win32/text.cpp
+  platform/win32/midi.cpp
   ${FRETSTRUMMER_SHARED_PLATFORM}
 )
 target_include_directories(fretstrummer_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR})

@@ -1,6 +1,8 @@
 // strings.cpp -- turns stylus points into plucked notes, one per string per stroke.
 #include "instrument/strings.h"
 
+#include "audio/midi_out.h"
+
 #include "display/layout.h"
 #include "instrument/chords.h"
 
@@ -33,6 +35,7 @@ void pluck(StringState* string) {
         if (voice) {
             string->voice = voice;
             string->struck = 1;
+            midiPluck(string->index, string->fret, note->length / 2);
         }
     }
     for (StringState& other : Strings)

@@ -52,6 +52,17 @@ int platformSettingsPath(const char* name, char* path, int capacity);
 // with platformFailureReason saying why.
 int platformReplaceFile(const char* path, const void* data, uint32_t size);
 
+// ---- MIDI out (every port; one without MIDI refuses the open)
+
+// Opens the MIDI output: a port named "Fretstrummer" that synths and sequencers connect to, or
+// the system's MIDI device `device` names (none: its default). 0 when open; 1 when refused, with
+// platformFailureReason saying why.
+int platformMidiOpen(const char* device);
+// Sends one MIDI message (three bytes) at once. Called from the main thread and the note-off
+// thread, never both at a time, and never from the audio thread.
+void platformMidiSend(const uint8_t* message, int length);
+void platformMidiClose();
+
 // ---- Wave output (every port; refusing the open leaves a program that says so and ends)
 
 // The format of the sound the program plays: integer PCM, its channels, rate and sample size.

@@ -1,5 +1,7 @@
 // The feeder and the two blocks, over the scripted wave device.
+#include "assets/open_notes.h"
 #include "audio/audio_output.h"
+#include "audio/midi_out.h"
 #include "audio/voice_pool.h"
 #include "platform/scripted/scripted.h"
 
@@ -17,6 +19,8 @@ struct AudioOutputTest : ::testing::Test {
         if (feederRunning()) closeAudio();
         scriptedReset();
         PlayLayout = DefaultLayout;
+        MidiWanted = MidiChoice::Off;
+        for (int& note : OpenNotes) note = -1;
     }
     static bool feederRunning() { return scriptedThreadsStarted() > 0 && !feederStopped.load(); }
 };
@@ -209,4 +213,38 @@ TEST_F(AudioOutputTest, LowLatencyBlocksAreSmallerTakenInTurnAndEachMixedAsItGoe
     blocks = runBlocks(16, 9);
     std::vector<ScriptedBlock> later(blocks.begin() + 9, blocks.end());
     expectNoteFrom(later, 0, note);
+}
+
+TEST_F(AudioOutputTest, PlucksGoOutAsMidiAndWithMidiAloneTheMixRunsUnheard) {
+    ::testing::internal::CaptureStderr();
+    MidiWanted = MidiChoice::Only;
+    openMidi(); // the strings' notes are not known: no MIDI
+    scriptedRefuseMidi(true);
+    for (int s = 0; s < 6; s++) OpenNotes[s] = std::vector<int>{40, 45, 50, 55, 59, 64}[s];
+    openMidi();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Fretstrummer: no MIDI: the Media folder's Notes.txt does not name the strings' "
+              "notes\nFretstrummer: no MIDI: refused by the test's script\n");
+    scriptedRefuseMidi(false);
+    openMidi();
+
+    // A channel per string, string 0 on channel 1; a pluck cuts the string's note before its
+    // own; a note that plays out is ended; closing ends what still sounds.
+    midiPluck(5, 0, OutputRate);
+    midiPluck(5, 2, OutputRate / 100);
+    std::this_thread::sleep_for(60ms);
+    midiPluck(0, 3, OutputRate);
+    closeMidi();
+    EXPECT_EQ(scriptedMidi(), (std::vector<std::string>{"95 40 64", "85 40 00", "95 42 64",
+                                                        "85 42 00", "90 2b 64", "80 2b 00"}));
+
+    // The mix is made as always, and the device gets silence.
+    ASSERT_EQ(openAudio(1, OutputRate, OutputBlockBytes), 1);
+    runBlocks(3);
+    std::vector<int16_t> note = rampNote(600);
+    lockVoices();
+    Voice* voice = allocateVoice(note.data(), 1200);
+    unlockVoices();
+    for (int16_t sample : runBlocks(8).back().samples) ASSERT_EQ(sample, 0);
+    EXPECT_EQ(voice->isFree.load(), 1) << "the note was never mixed";
 }

@@ -7,6 +7,7 @@
 #include "e2e.h"
 #include "instrument/chord_file.h"
 #include "instrument/chords.h"
+#include "jack_midi.h"
 #include "platform/scripted/scripted.h"
 #include "platform/shared/keypad.h"
 #include "program_harness.h"
@@ -483,6 +484,73 @@ TEST_F(E2eTest, AKillWhileAChordIsSavedNeverLeavesAFileWithFewerChords) {
         before = chords;
     }
     EXPECT_GE(before, 4) << "most saves should have been done before the kill";
+}
+
+TEST_F(E2eTest, WithMidiAStrumSendsItsSixNotesOnTheirOwnChannelsBesideOrInsteadOfItsSound) {
+    const int frets[6] = {3, 2, 0, 0, 1, 7}, open[6] = {40, 45, 50, 55, 59, 64};
+    // Made once the window is up: its scale places the points. Each run sets the chord anew
+    // (the last run's chords are removed before each start).
+    auto strum = [&] {
+        return "xdotool" + setChord("a", frets) + " keydown a sleep 0.3" + slowStroke() +
+               " keyup a" + exitSoon();
+    };
+    if (getenv("FRETSTRUMMER_LAUNCHER")) {
+        // Wine has no MIDI device: the line, and the sound as ever.
+        start(Program, "disk", true, "--midi");
+        waitForStartUp();
+        run(strum());
+        EXPECT_EQ(exitStatus(), 0) << errors();
+        EXPECT_TRUE(std::regex_match(said(), std::regex("Fretstrummer: no MIDI: [^\n]+\n")))
+            << said();
+        expectStrum(recording(), frets);
+        return;
+    }
+    std::vector<std::string> noteOns, noteOffs;
+    for (int s = 5; s >= 0; s--) {
+        char on[16], off[16];
+        std::snprintf(on, sizeof on, "9%d %02x 64", s, open[s] + frets[s]);
+        std::snprintf(off, sizeof off, "8%d %02x 00", s, open[s] + frets[s]);
+        noteOns.push_back(on), noteOffs.push_back(off);
+    }
+    std::sort(noteOffs.begin(), noteOffs.end());
+    {
+        JackMidiRecorder jack;
+        ASSERT_TRUE(jack.start("Fretstrummer:Fretstrummer")) << "no JACK server";
+        for (const char* option : {"--midi", "--midi-only"}) {
+            size_t before = jack.messages().size();
+            fs::remove(settings() / "chords.txt");
+            start(Program, "disk", true, option);
+            waitForStartUp();
+            ASSERT_TRUE(jack.connect()) << option << ": no MIDI port\n" << errors();
+            run(strum());
+            EXPECT_EQ(exitStatus(), 0) << errors();
+            EXPECT_EQ(said(), "") << option;
+            std::vector<std::string> all = jack.messages(), ons, offs;
+            for (size_t i = before; i < all.size(); i++)
+                (all[i][0] == '9' ? ons : offs).push_back(all[i]);
+            EXPECT_EQ(ons, noteOns) << option;
+            std::sort(offs.begin(), offs.end());
+            EXPECT_EQ(offs, noteOffs) << option;
+            if (option == std::string("--midi")) {
+                expectStrum(recording(), frets);
+            } else {
+                std::vector<int16_t> heard = recording();
+                EXPECT_GT(heard.size(), size_t(OutputRate)) << "the device did not run";
+                EXPECT_EQ(std::count(heard.begin(), heard.end(), 0), std::ptrdiff_t(heard.size()))
+                    << "--midi-only made a sound";
+            }
+        }
+    }
+    // No MIDI system at all (no JACK server, no ALSA sequencer): one line, and the sound.
+    if (fs::exists("/dev/snd/seq")) return;
+    fs::remove(settings() / "chords.txt");
+    start(Program, "disk", true, "--midi");
+    waitForStartUp();
+    run(strum());
+    EXPECT_EQ(exitStatus(), 0) << errors();
+    EXPECT_EQ(said(), "Fretstrummer: no MIDI: no JACK server runs and the ALSA sequencer cannot "
+                      "be opened\n");
+    expectStrum(recording(), frets);
 }
 
 TEST_F(E2eTest, AFastDragJumpingTwoColumnsAtATimeSoundsAllSix) {

@@ -29,7 +29,7 @@ deb)
   (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null)
   deb=$(ls "$work"/package/fretstrummer_*.deb)
   depends=$(dpkg-deb -f "$deb" Depends)
-  [ "$depends" = "libsdl2-2.0-0 (>= 2.0.22), libfreetype6, libfontconfig1, fonts-dejavu-core, libstdc++6, libgcc-s1, libc6" ] ||
+  [ "$depends" = "libsdl2-2.0-0 (>= 2.0.22), libfreetype6, libfontconfig1, fonts-dejavu-core, librtmidi6, libjack-jackd2-0 | libjack0, libasound2, libstdc++6, libgcc-s1, libc6" ] ||
     fail "Depends: $depends"
   dpkg-deb -c "$deb" | awk '{print $6 ($7 ? " " $7 " " $8 : "")}' >"$work/files"
   for file in ./usr/lib/fretstrummer/fretstrummer ./usr/lib/fretstrummer/Media/6.wav \

@@ -39,6 +39,15 @@ int platformReplaceFile(const char*, const void*, uint32_t) {
     return 1;
 }
 
+// ---- MIDI out
+
+int platformMidiOpen(const char*) {
+    refuse("the null platform has no MIDI output");
+    return 1;
+}
+void platformMidiSend(const uint8_t*, int) {}
+void platformMidiClose() {}
+
 // ---- Wave output
 
 uint32_t platformWaveDeviceBuffer(uint32_t) {

@@ -31,6 +31,13 @@ std::string scriptedSavedFile(const std::string& path);
 // Every chord name shown so far, in order: "CODE NAME" ("49 Am", "49 " for none).
 std::vector<std::string> scriptedChordNames();
 
+// ---- MIDI
+
+// Refuse the next MIDI opens. The opens and closes are recorded ("midiOpen -", "midiClose").
+void scriptedRefuseMidi(bool refuse);
+// Every MIDI message sent while open, in hex: "90 28 64".
+std::vector<std::string> scriptedMidi();
+
 // ---- The wave device
 
 enum class ScriptedPlayback {

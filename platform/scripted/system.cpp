@@ -22,6 +22,8 @@ static std::string settingsFolder;
 static std::map<std::string, std::string> savedFiles;
 static bool refuseReplace = false;
 static std::vector<std::string> chordNames;
+static std::vector<std::string> midiSent;
+static bool midiOpen = false, refuseMidi = false;
 
 static bool holdThreads = false, refuseThreads = false;
 static int threadsStarted = 0;
@@ -45,6 +47,8 @@ void scriptedReset() {
     savedFiles.clear();
     refuseReplace = false;
     chordNames.clear();
+    midiSent.clear();
+    midiOpen = refuseMidi = false;
     holdThreads = refuseThreads = false;
     threadsStarted = 0;
     threadGate.notify_all();
@@ -191,4 +195,41 @@ int platformReplaceFile(const char* path, const void* data, uint32_t size) {
 void platformShowChordName(uint32_t code, const char* name) {
     std::lock_guard<std::mutex> guard(scriptedMutex);
     chordNames.push_back(std::to_string(code) + " " + name);
+}
+
+// ---- MIDI: what was sent, in hex, a message a string ("90 28 64").
+
+void scriptedRefuseMidi(bool refuse) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    refuseMidi = refuse;
+}
+
+std::vector<std::string> scriptedMidi() {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    return midiSent;
+}
+
+int platformMidiOpen(const char* device) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    scriptedRecord(std::string("midiOpen ") + (device ? device : "-"));
+    if (refuseMidi) return 1;
+    midiOpen = true;
+    return 0;
+}
+
+void platformMidiSend(const uint8_t* message, int length) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    std::string text;
+    for (int i = 0; i < length; i++) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, i ? " %02x" : "%02x", message[i]);
+        text += hex;
+    }
+    if (midiOpen) midiSent.push_back(text);
+}
+
+void platformMidiClose() {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    scriptedRecord("midiClose");
+    midiOpen = false;
 }

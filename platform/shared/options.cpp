@@ -2,6 +2,7 @@
 #include "platform/shared/options.h"
 
 #include "audio/audio_output.h"
+#include "audio/midi_out.h"
 #include "instrument/chord_file.h"
 #include "platform/shared/keypad.h"
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-enum Option { LowLatency, Chords, Keypad, NoKeypad, Help, Version };
+enum Option { LowLatency, Chords, Midi, MidiOnly, Keypad, NoKeypad, Help, Version };
 
 const struct {
     Option option;
@@ -20,6 +21,8 @@ const struct {
 } Options[] = {
     {LowLatency, "--low-latency", "sound within about 5 ms of a pluck, for more wakeups and CPU"},
     {Chords, "--chords FILE", "keep the chords in FILE, not in the settings folder"},
+    {Midi, "--midi", "send every pluck as MIDI too (--midi=NAME: to that MIDI device)"},
+    {MidiOnly, "--midi-only", "send every pluck as MIDI, and make no sound of its own"},
     {Keypad, "--keypad", "show the eight on-screen chord keys beside the strings"},
     {NoKeypad, "--no-keypad", "hide them, even on a touch screen"},
     {Help, "--help", "print this help and exit"},
@@ -43,6 +46,11 @@ int takeCommandLine(int argc, char** argv) {
             size_t length = std::strcspn(name, " ");
             return std::strncmp(argv[i], name, length) == 0 && argv[i][length] == '\0';
         };
+        if (std::strncmp(argv[i], "--midi=", 7) == 0 && argv[i][7]) {
+            MidiWanted = MidiChoice::Beside;
+            MidiDevice = argv[i] + 7;
+            continue;
+        }
         while (known != std::end(Options) && !named(known->name)) known++;
         if (known == std::end(Options)) {
             std::fprintf(stderr, "Fretstrummer: unknown option '%s'\n", argv[i]);
@@ -57,6 +65,10 @@ int takeCommandLine(int argc, char** argv) {
         switch (known->option) {
         case Chords:
             ChordFileOption = argv[++i];
+            break;
+        case Midi:
+        case MidiOnly:
+            MidiWanted = known->option == Midi ? MidiChoice::Beside : MidiChoice::Only;
             break;
         case LowLatency:
             PlayLayout = LowLatencyLayout;

@@ -4,7 +4,7 @@
 var fretstrummerPage = (function () {
   let canvas = null, context = null, ready = false;
   let audio = null, node = null, audioRate = 0, nodeSamples = 0;
-  let wakeLock = null;
+  let wakeLock = null, midiOutput = null;
   const played = []; // what the node played, once record() is asked for
   let recording = false;
 
@@ -153,6 +153,34 @@ var fretstrummerPage = (function () {
       } catch (e) {
         return -1;
       }
+    },
+    // MIDI out through the first output the browser grants. Access is asked for once; until
+    // it is granted, and where it is refused, the notes go nowhere and the page says so once.
+    midiOpen() {
+      if (!navigator.requestMIDIAccess) {
+        page.say("This browser has no MIDI: playing without it.");
+        return -1;
+      }
+      navigator.requestMIDIAccess().then(
+        (access) => {
+          midiOutput = access.outputs.values().next().value || null;
+          if (!midiOutput) page.say("No MIDI output is connected: playing without it.");
+        },
+        () => page.say("MIDI was not allowed: playing without it."),
+      );
+      return 0;
+    },
+    midiSend(status, note, velocity) {
+      if (midiOutput) midiOutput.send([status, note, velocity]);
+    },
+    midiClose() {
+      midiOutput = null;
+    },
+    say(text) {
+      const note = document.getElementById("note");
+      if (!note || !note.hidden) return;
+      note.textContent = text;
+      note.hidden = false;
     },
     keepAwake(on) {
       if (!navigator.wakeLock) return;

@@ -51,3 +51,25 @@ int platformReplaceFile(const char* path, const void* data, uint32_t size) {
         return refuse("the browser refuses the page its storage"), 1;
     return 0;
 }
+
+// MIDI out through the page's Web MIDI (page.js): asked for as the program opens it, granted
+// later or never; the page says which.
+int platformMidiOpen(const char* device) {
+    if (device)
+        return refuse("a MIDI device by name is for Windows: the page sends to the first "
+                      "output the browser grants"),
+               1;
+    if (MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.midiOpen(); }) != 0)
+        return refuse("this browser has no MIDI"), 1;
+    return 0;
+}
+
+void platformMidiSend(const uint8_t* message, int length) {
+    if (length == 3)
+        MAIN_THREAD_ASYNC_EM_ASM({ fretstrummerPage.midiSend($0, $1, $2); }, message[0], message[1],
+                                 message[2]);
+}
+
+void platformMidiClose() {
+    MAIN_THREAD_ASYNC_EM_ASM({ fretstrummerPage.midiClose(); });
+}
