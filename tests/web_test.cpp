@@ -225,14 +225,18 @@ TEST_F(WebTest, OnAPhoneOneFingerHoldsAPadKeyWhileAnotherSetsItsChordThenStrumsI
     }
     touch("touchEnd", {});
     EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "the play view again";
-    touch("touchStart", {{1, 30, 350}});
-    std::this_thread::sleep_for(300ms);
-    touch("touchStart", {{1, 30, 350}, {2, 1, 160}});
-    slowStroke([&](int x, int y) { touch("touchMove", {{1, 30, 350}, {2, x, y}}); });
-    touch("touchMove", {{1, 30, 350}});
-    std::this_thread::sleep_for(600ms);
-    touch("touchEnd", {});
-    expectStrum(played(), frets);
+    // Key 1 held by one finger while another strums.
+    auto strumHoldingKey1 = [&] {
+        touch("touchStart", {{1, 30, 350}});
+        std::this_thread::sleep_for(300ms);
+        touch("touchStart", {{1, 30, 350}, {2, 1, 160}});
+        slowStroke([&](int x, int y) { touch("touchMove", {{1, 30, 350}, {2, x, y}}); });
+        touch("touchMove", {{1, 30, 350}});
+        std::this_thread::sleep_for(600ms);
+        touch("touchEnd", {});
+        expectStrum(played(), frets);
+    };
+    strumHoldingKey1();
 
     // The key shows its chord's name (six frets that make no chord of the table), and the
     // chord is there again when the page comes again.
@@ -250,14 +254,7 @@ TEST_F(WebTest, OnAPhoneOneFingerHoldsAPadKeyWhileAnotherSetsItsChordThenStrumsI
     touch("touchEnd", {});
     std::this_thread::sleep_for(300ms);
     evaluate("fretstrummerPage.record()");
-    touch("touchStart", {{1, 30, 350}});
-    std::this_thread::sleep_for(300ms);
-    touch("touchStart", {{1, 30, 350}, {2, 1, 160}});
-    slowStroke([&](int x, int y) { touch("touchMove", {{1, 30, 350}, {2, x, y}}); });
-    touch("touchMove", {{1, 30, 350}});
-    std::this_thread::sleep_for(600ms);
-    touch("touchEnd", {});
-    expectStrum(played(), frets);
+    strumHoldingKey1();
 }
 
 TEST_F(WebTest, InTheLowLatencyModeAStrumIsHeardOnTheSmallerBlocks) {
