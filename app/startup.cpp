@@ -4,9 +4,9 @@
 #include "app/event_loop.h"
 #include "assets/media.h"
 #include "assets/open_notes.h"
-#include "audio/midi_out.h"
 #include "assets/sample_bank.h"
 #include "audio/audio_output.h"
+#include "audio/midi_out.h"
 #include "display/screen.h"
 #include "display/splash.h"
 #include "display/sprites.h"
@@ -100,8 +100,9 @@ int programEntry(InstanceHandle instance, InstanceHandle, const char*, int) {
         fail(-5, "cannot create the back buffer", platformFailureReason());
     loadOpenNotes();
     loadChords();
-    openMidi();
     redrawAll();
+    // A MIDI server may take its time to answer: the first frame does not wait for it.
+    openMidi();
     pumpMessages();
     runEventLoop();
 }

@@ -494,6 +494,9 @@ TEST_F(E2eTest, WithMidiAStrumSendsItsSixNotesOnTheirOwnChannelsBesideOrInsteadO
         return "xdotool" + setChord("a", frets) + " keydown a sleep 0.3" + slowStroke() +
                " keyup a" + exitSoon();
     };
+#ifdef FRETSTRUMMER_THREAD_SANITIZER
+    GTEST_SKIP() << "the JACK recorder under ThreadSanitizer cannot keep pace";
+#endif
     if (getenv("FRETSTRUMMER_LAUNCHER")) {
         // Wine has no MIDI device: the line, and the sound as ever.
         start(Program, "disk", true, "--midi");
