@@ -51,17 +51,15 @@ void editTap(uint32_t x, uint32_t y) {
 }
 
 void clearChords() {
-    bool any = false;
-    for (const ChordSlot& slot : ChordTable) any = any || slot.assigned;
+    bool held[ChordCount], any = false;
+    for (int k = 0; k < ChordCount; k++) any |= held[k] = ChordTable[k].assigned != 0;
     // The set a stray tap cleared can be had back from beside the kept file.
     if (any) keepPreviousChords();
-    bool named[ChordCount];
-    for (int k = 0; k < ChordCount; k++) named[k] = ChordTable[k].assigned != 0;
     std::memset(ChordTable, 0, sizeof ChordTable);
     if (!any) return;
     saveChords();
     for (uint32_t k = 0; k < ChordCount; k++)
-        if (named[k]) platformShowChordName(k, "");
+        if (held[k]) showChordName(k);
 }
 
 void showChordName(uint32_t k) {

@@ -2,7 +2,6 @@
 #include "instrument/strings.h"
 
 #include "audio/midi_out.h"
-
 #include "display/layout.h"
 #include "instrument/chords.h"
 
