@@ -16,8 +16,10 @@ namespace {
 
 RtMidiOutPtr output;
 char reason[512];
-// On JACK, RtMidi hands each message to the server's next cycle: the port stays open for a few
-// cycles after the last message, which would be lost with it otherwise.
+// On JACK, RtMidi hands each message to the server's next cycle: the port stays open a while
+// after the last message (the note-offs of the notes still sounding), which would be lost with
+// it otherwise. Ten cycles, for a loaded machine whose cycles come late, and a tenth of a second
+// at least.
 int jackCycleMicroseconds;
 
 void quietJack(const char*) {}
@@ -64,7 +66,7 @@ void platformMidiSend(const uint8_t* message, int length) {
 void platformMidiClose() {
     if (!output) return;
     if (rtmidi_out_get_current_api(output) == RTMIDI_API_UNIX_JACK)
-        usleep(static_cast<useconds_t>(std::min(3 * jackCycleMicroseconds, 100000)));
+        usleep(static_cast<useconds_t>(std::clamp(10 * jackCycleMicroseconds, 100000, 250000)));
     rtmidi_close_port(output);
     rtmidi_out_free(output);
     output = nullptr;
