@@ -82,6 +82,25 @@ uint32_t platformWaveDeviceBuffer(uint32_t bytes) {
     return bytes;
 }
 
+// SDL 2.26 asks PulseAudio (and PipeWire's pulse server) to hold no more than one device buffer
+// of sound, 3 to 12 ms: a server or device thread woken a few milliseconds late, as on a busy
+// machine, finds the stream empty, and a click is heard while the program's blocks stand ready.
+// The server is asked to hold this much more than the device buffer instead. It requests its
+// sound in quarters of what it holds, and a request larger than the program's queued blocks
+// would empty them, so the margin stays small. The device still calls back for as few samples
+// as before, so the blocks come back as often and the latency to the driver is the same.
+static constexpr int ServerMarginMs = 18;
+
+// libpulse takes a stream's target length from PULSE_LATENCY_MSEC; a player's own setting
+// stands. Set before SDL starts its audio, and with it libpulse's threads; only this process's
+// PulseAudio streams read it (SDL's driver, or ALSA's pulse plugin).
+static void keepServerAhead(int rate) {
+    if (rate <= 0) return;
+    char ahead[16];
+    std::snprintf(ahead, sizeof ahead, "%d", deviceSamples * 1000 / rate + ServerMarginMs);
+    setenv("PULSE_LATENCY_MSEC", ahead, 0);
+}
+
 // Opens SDL's default output for `wanted` and starts it.
 static bool openDevice() {
     // No changes allowed: SDL converts to whatever the hardware wants.
@@ -109,6 +128,7 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
         return sdlRefuse("only 16-bit PCM plays"), 1;
     // Audio is initialised here and only here, so a missing or broken audio driver is an
     // audio failure and nothing else.
+    keepServerAhead(static_cast<int>(format->samplesPerSecond));
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return sdlRefuse(), 1;
     wanted = SDL_AudioSpec{};
     wanted.freq = static_cast<int>(format->samplesPerSecond);
