@@ -49,8 +49,10 @@ bool JackMidiRecorder::start(const std::string& from) {
     name = "fretstrummer-test-" + std::to_string(std::random_device{}());
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-    server =
-        spawn({"jackd", "--no-realtime", "-n", name, "-d", "dummy", "-r", "48000", "-p", "256"});
+    // Synchronous: each cycle waits for every client, so a client that is late in a busy cycle
+    // (a sanitizer build beside other tests) has its events passed on, not dropped.
+    server = spawn({"jackd", "--no-realtime", "--sync", "-n", name, "-d", "dummy", "-r", "48000",
+                    "-p", "256"});
     source = from;
     recorded.clear();
     bool up = within(10s, [] {
