@@ -160,6 +160,14 @@ struct WebTest : ::testing::Test {
              std::string("{\"type\":\"") + type + "\",\"code\":\"" + code + "\"}");
     }
 
+    // Runs `source` (quoting with ' only) in every page before the page's own scripts; the
+    // answer names it for Page.removeScriptToEvaluateOnNewDocument.
+    std::string beforeEachPage(const std::string& source) {
+        call("Page.enable");
+        return call("Page.addScriptToEvaluateOnNewDocument", R"({"source":")" + source + "\"}");
+    }
+    std::string note() { return evaluate("document.getElementById('note').textContent"); }
+
     std::vector<int16_t> played() {
         return samplesOf(fromHex(evaluate("fretstrummerPage.played()")));
     }
@@ -278,4 +286,54 @@ TEST_F(WebTest, WithMidiWhereTheBrowserGivesNoneThePageSaysSoOnceAndPlaysOn) {
     mouse("mouseReleased", 239, 219, 0);
     std::this_thread::sleep_for(600ms);
     expectStrum(played());
+}
+
+TEST_F(WebTest, WhatThePageCannotDoItSaysAndTheInstrumentPlaysOnWithoutSound) {
+    // A browser without WebAssembly: words on the page, not a black screen.
+    std::string script = field(beforeEachPage("delete window.WebAssembly"), "identifier");
+    call("Page.navigate", "{\"url\":\"" + url + "\"}");
+    EXPECT_TRUE(within(10s, [&] {
+        return note() == "Fretstrummer cannot run in this browser: it has no WebAssembly.";
+    })) << note();
+
+    // A browser that refuses the sound (and a wake lock the page can watch): the strings and
+    // keys work on, the page says why there is no sound, and the next touch tries again.
+    call("Page.removeScriptToEvaluateOnNewDocument", R"({"identifier":")" + script + "\"}");
+    beforeEachPage("window.Sound = AudioContext; window.AudioContext = function () { throw new "
+                   "Error('refused'); }; window.locks = []; Object.defineProperty(navigator, "
+                   "'wakeLock', { value: { request: () => { const lock = new EventTarget(); "
+                   "lock.release = () => lock.dispatchEvent(new Event('release')); "
+                   "locks.push(lock); return Promise.resolve(lock); } } });");
+    call("Page.reload");
+    open(400, 500, false);
+    const char* refused = "The browser gave no sound; touch the instrument to try again.";
+    key("rawKeyDown", "KeyA");
+    EXPECT_TRUE(within(5s, [&] { return note() == refused; })) << note();
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, editorView())) << "input after the refusal";
+    key("keyUp", "KeyA");
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, playView()));
+    evaluate("AudioContext = Sound");
+    mouse("mousePressed", 1, 160, 1);
+    slowStroke([&](int x, int y) { mouse("mouseMoved", x, y, 1); });
+    mouse("mouseReleased", 239, 219, 0);
+    std::this_thread::sleep_for(600ms);
+    expectStrum(played());
+    EXPECT_EQ(evaluate("document.getElementById('note').hidden"), "true") << note();
+
+    // Hidden, the sound stops; shown again it goes on, and the screen is kept on once more
+    // (the browser let go of the lock meanwhile).
+    EXPECT_EQ(evaluate("locks.length"), "1");
+    auto show = [&](const char* state) {
+        evaluate(std::string("Object.defineProperty(document, 'visibilityState', { value: '") +
+                 state +
+                 "', configurable: true }); document.dispatchEvent(new "
+                 "Event('visibilitychange'))");
+    };
+    evaluate("locks[0].release()");
+    show("hidden");
+    EXPECT_TRUE(
+        within(5s, [&] { return evaluate("fretstrummerPage.audioState()") == "suspended"; }));
+    show("visible");
+    EXPECT_TRUE(within(5s, [&] { return evaluate("fretstrummerPage.audioState()") == "running"; }));
+    EXPECT_EQ(evaluate("locks.length"), "2");
 }

@@ -4,7 +4,7 @@
 var fretstrummerPage = (function () {
   let canvas = null, context = null, ready = false;
   let audio = null, node = null, audioRate = 0, nodeSamples = 0;
-  let wakeLock = null, midiOutput = null;
+  let wakeLock = null, awake = false, midiOutput = null;
   const played = []; // what the node played, once record() is asked for
   let recording = false;
 
@@ -30,12 +30,23 @@ var fretstrummerPage = (function () {
     canvas.style.height = canvas.height * scale / ratio + "px";
   }
 
-  // The first touch, click or key starts the sound: browsers allow no sooner.
+  // The first touch, click or key starts the sound: browsers allow no sooner (iOS not before
+  // a touch ends). A context the browser refuses or interrupts is made or resumed again on the
+  // next one; the strings and keys go on working meanwhile. Hidden, the page plays nothing.
+  const refused = "The browser gave no sound; touch the instrument to try again.";
   function startAudio() {
-    if (!audioRate) return;
+    holdWakeLock();
+    if (!audioRate || document.visibilityState === "hidden") return;
     if (!audio) {
-      audio = new AudioContext({ sampleRate: audioRate, latencyHint: "interactive" });
-      node = audio.createScriptProcessor(nodeSamples, 0, 1);
+      try {
+        audio = new AudioContext({ sampleRate: audioRate, latencyHint: "interactive" });
+        node = audio.createScriptProcessor(nodeSamples, 0, 1);
+      } catch (e) {
+        if (audio) audio.close().catch(() => {});
+        audio = node = null;
+        page.say(refused);
+        return;
+      }
       node.onaudioprocess = (event) => {
         const out = event.outputBuffer.getChannelData(0);
         const at = Module._webAudioPull(out.length) >> 1;
@@ -43,8 +54,27 @@ var fretstrummerPage = (function () {
         if (recording) played.push(HEAP16.slice(at, at + out.length));
       };
       node.connect(audio.destination);
+      // A context the system closes (another app took the sound) is made anew on a touch.
+      audio.onstatechange = () => {
+        if (audio && audio.state === "closed") audio = node = null;
+      };
     }
-    if (audio.state !== "running") audio.resume();
+    if (audio.state !== "running")
+      audio.resume().then(() => page.unsay(refused), () => page.say(refused));
+    else page.unsay(refused);
+  }
+
+  // The screen is kept on while the program asks for it. Browsers grant the lock on a gesture
+  // and drop it whenever the page is hidden, so it is asked for again on each.
+  function holdWakeLock() {
+    if (!awake || wakeLock || !navigator.wakeLock || document.visibilityState !== "visible")
+      return;
+    wakeLock = "asking";
+    navigator.wakeLock.request("screen").then((lock) => {
+      wakeLock = lock;
+      lock.addEventListener("release", () => { if (wakeLock === lock) wakeLock = null; });
+      if (!awake) lock.release();
+    }, () => (wakeLock = null));
   }
 
   function pointer(what, event) {
@@ -74,6 +104,7 @@ var fretstrummerPage = (function () {
     canvas.addEventListener("pointerdown", (e) => pointer(0, e));
     canvas.addEventListener("pointermove", (e) => pointer(1, e));
     canvas.addEventListener("pointerup", (e) => { startAudio(); pointer(2, e); });
+    canvas.addEventListener("touchend", startAudio);
     canvas.addEventListener("pointercancel", (e) => pointer(2, e));
     canvas.addEventListener("contextmenu", (e) => e.preventDefault());
     addEventListener("keydown", (e) => key(true, e));
@@ -81,9 +112,15 @@ var fretstrummerPage = (function () {
     addEventListener("focus", () => Module._webWindowEvent(1));
     addEventListener("blur", () => Module._webWindowEvent(0));
     addEventListener("resize", layOut);
+    // Hidden, the sound stops and the blocks wait, so nothing is mixed; shown again, it goes on.
     document.addEventListener("visibilitychange", () => {
-      if (document.visibilityState === "visible") Module._webWindowEvent(2);
+      const shown = document.visibilityState === "visible";
+      if (audio) (shown ? audio.resume() : audio.suspend()).catch(() => {});
+      if (shown) holdWakeLock(), Module._webWindowEvent(2);
     });
+    // No pinch or double-tap zoom: a strum would scale the page.
+    for (const gesture of ["gesturestart", "dblclick"])
+      document.addEventListener(gesture, (e) => e.preventDefault());
   }
 
   const page = {
@@ -176,25 +213,23 @@ var fretstrummerPage = (function () {
     midiClose() {
       midiOutput = null;
     },
-    say(text) {
-      const note = document.getElementById("note");
-      if (!note || !note.hidden) return;
-      note.textContent = text;
-      note.hidden = false;
-    },
+    // A line on the page for the player (index.html's), until it is taken back.
+    say: (text) => fretstrummerNote.say(text),
+    unsay: (text) => fretstrummerNote.unsay(text),
     keepAwake(on) {
-      if (!navigator.wakeLock) return;
-      if (on && !wakeLock)
-        navigator.wakeLock.request("screen").then((lock) => (wakeLock = lock), () => {});
-      if (!on && wakeLock) wakeLock.release(), (wakeLock = null);
+      awake = !!on;
+      if (on) holdWakeLock();
+      else if (wakeLock && wakeLock !== "asking") wakeLock.release(), (wakeLock = null);
     },
     ended(code) {
       page.exitCode = code;
       document.body.classList.add("ended");
     },
     exitCode: null,
-    // For the tests: whether the instrument is up, what it played, what the canvas shows.
+    // For the tests: whether the instrument is up, the sound's state, what it played, what the
+    // canvas shows.
     ready: () => ready,
+    audioState: () => (audio ? audio.state : "none"),
     record() {
       recording = true;
     },
