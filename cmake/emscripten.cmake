@@ -23,6 +23,10 @@ endif()
 include(${EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake)
 set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env ${web_environment})
 set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env ${web_environment})
+# CMake's checks of the compiler compile and do not link: a link at their -O0 would build a
+# second, debugging variant of Emscripten's C library (minutes on a fresh machine) that the
+# page never uses.
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 # The program has threads: the feeder, and the program itself beside the page's own thread.
 set(CMAKE_CXX_FLAGS_INIT -pthread)
 set(CMAKE_EXE_LINKER_FLAGS_INIT -pthread)
