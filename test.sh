@@ -2,15 +2,17 @@
 # Builds Fretstrummer and runs the whole test suite three times: plain, under AddressSanitizer
 # with UndefinedBehaviorSanitizer, and under ThreadSanitizer; then builds the packagers' Release
 # type with GCC and with Clang, builds the Windows program and runs the end-to-end tests on it
-# under Wine, builds the web page and runs its tests in headless Chromium, and fuzzes the media
-# loaders briefly. Warnings are errors in all of these. Installs the Debian packages it needs first. Exits non-zero on any failure.
+# under Wine, builds the web page and runs its tests in Chromium, Firefox and WebKitGTK, and
+# fuzzes the media loaders briefly. Warnings are errors in all of these. Installs the Debian
+# packages it needs first. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libx11-dev
   libfreetype-dev libfontconfig-dev librtmidi-dev libjack-jackd2-dev libasound2-dev jackd2
   xvfb xdotool x11-apps x11-xkb-utils pulseaudio pulseaudio-utils fonts-dejavu-core
-  desktop-file-utils appstream man-db mingw-w64 wine64 wine emscripten chromium python3)
+  desktop-file-utils appstream man-db mingw-w64 wine64 wine emscripten chromium firefox-esr
+  webkit2gtk-driver python3)
 source tools/ensure-packages.sh
 ensure_packages "${packages[@]}"
 
@@ -50,10 +52,10 @@ export WINEPREFIX=$PWD/build-windows/wine WINEDEBUG=-all WINEDLLOVERRIDES=winepu
 wineserver -k || true
 unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 echo "Windows stage: $((SECONDS - windows_start)) s"
-echo "== Web build (Emscripten), its tests in headless Chromium"
+echo "== Web build (Emscripten), its tests in Chromium, Firefox and WebKitGTK"
 web_start=$SECONDS
 build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake
-FRETSTRUMMER_WEB=$PWD/build-web build/tests/e2e_tests --gtest_brief=1 --gtest_filter=WebTest.*
+FRETSTRUMMER_WEB=$PWD/build-web build/tests/e2e_tests --gtest_brief=1 --gtest_filter='WebTest.*:Engines/*'
 echo "Web stage: $((SECONDS - web_start)) s; the page: $(cd build-web &&
   stat -c '%n %s' index.html index.js index.worker.js index.wasm index.data | paste -sd ' ')"
 echo "== Fuzzing the sample files and the bitmaps, 20 s each"

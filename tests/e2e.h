@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <sys/types.h>
@@ -30,6 +31,15 @@ bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready)
 // mismatch, says which pixel differs first.
 ::testing::AssertionResult frameWithin(const std::function<Frame()>& capture, const Frame& expected,
                                        int width = 240);
+
+// Starts an Xvfb of the test's own (its display number written into `folder`, its log beside
+// it) and points DISPLAY at it; its process id, or 0 when it does not serve within 10 s.
+pid_t startXvfb(const std::filesystem::path& folder);
+
+// Starts a PulseAudio server of the test's own: its socket and state in `home` (also HOME), one
+// null sink "out" at the program's rate and format; PULSE_SERVER names it. No system or user
+// server is touched. Its process id, or 0 when it does not answer within 10 s.
+pid_t startPulseServer(const std::filesystem::path& home);
 
 // Starts a program with its output thrown away, running `inChild` in the child first.
 pid_t spawn(const std::vector<std::string>& arguments, const std::function<void()>& inChild = {});

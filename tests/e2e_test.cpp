@@ -86,6 +86,41 @@ pid_t spawn(const std::vector<std::string>& arguments, const std::function<void(
     return child;
 }
 
+pid_t startXvfb(const std::filesystem::path& folder) {
+    std::string display = (folder / "display").string();
+    pid_t xvfb =
+        std::atoi(run("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>" +
+                      display + " >" + (folder / "xvfb.log").string() + " 2>&1 & echo $!")
+                      .c_str());
+    // Xvfb writes the number once it serves.
+    std::string number;
+    if (!within(10s, [&] {
+            number = run("cat " + display);
+            return number.find('\n') != std::string::npos;
+        }))
+        return 0;
+    setenv("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str(), 1);
+    return xvfb;
+}
+
+pid_t startPulseServer(const std::filesystem::path& home) {
+    std::filesystem::create_directories(home);
+    std::string socket = (home / "native").string();
+    for (const char* name : {"HOME", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH"})
+        setenv(name, home.c_str(), 1);
+    setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+    // The program's own request to the server, not a test's.
+    unsetenv("PULSE_LATENCY_MSEC");
+    pid_t pulse = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                         "--use-pid-file=no", "--log-target=file:" + (home / "log").string(), "-L",
+                         "module-native-protocol-unix socket=" + socket + " auth-anonymous=1", "-L",
+                         "module-null-sink sink_name=out rate=" + std::to_string(OutputRate) +
+                             " channels=1 format=s16le"});
+    if (within(10s, [] { return std::system("pactl info >/dev/null 2>&1") == 0; })) return pulse;
+    kill(pulse, SIGKILL), waitpid(pulse, nullptr, 0);
+    return 0;
+}
+
 bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready) {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (!ready()) {
@@ -113,17 +148,8 @@ struct E2eTest : ::testing::Test {
                ("fretstrummer-e2e-" + std::to_string(std::random_device{}()));
         fs::create_directories(work);
         fs::permissions(work, fs::perms::owner_all); // it is the program's XDG_RUNTIME_DIR
-        std::string display = (work / "display").string();
-        xvfb = std::atoi(run("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>" +
-                             display + " >" + (work / "xvfb.log").string() + " 2>&1 & echo $!")
-                             .c_str());
-        // Xvfb writes the number once it serves.
-        std::string number;
-        ASSERT_TRUE(within(10s, [&] {
-            number = run("cat " + display);
-            return number.find('\n') != std::string::npos;
-        })) << "Xvfb did not start";
-        setenv("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str(), 1);
+        xvfb = startXvfb(work);
+        ASSERT_NE(xvfb, 0) << "Xvfb did not start";
         // No chords from another test's run: under Wine the prefix's settings folder is
         // emptied; on Linux the program's is in the work folder.
         if (getenv("FRETSTRUMMER_LAUNCHER")) fs::remove_all(settings());
@@ -216,21 +242,8 @@ struct E2eTest : ::testing::Test {
     // the program's own rate and format, whose monitor parec records into work/sound.raw. No
     // system or user server is touched.
     void startPulse() {
-        fs::path home = work / "pulse";
-        fs::create_directories(home);
-        std::string socket = (home / "native").string();
-        for (const char* name : {"HOME", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH"})
-            setenv(name, home.c_str(), 1);
-        setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
-        // The program's own request to the server, not a test's.
-        unsetenv("PULSE_LATENCY_MSEC");
-        pulse = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                       "--use-pid-file=no", "--log-target=file:" + (home / "log").string(), "-L",
-                       "module-native-protocol-unix socket=" + socket + " auth-anonymous=1", "-L",
-                       "module-null-sink sink_name=out rate=" + std::to_string(OutputRate) +
-                           " channels=1 format=s16le"});
-        ASSERT_TRUE(within(10s, [] { return std::system("pactl info >/dev/null 2>&1") == 0; }))
-            << "the PulseAudio server did not start";
+        pulse = startPulseServer(work / "pulse");
+        ASSERT_NE(pulse, 0) << "the PulseAudio server did not start";
         recorder = spawn({"parec", "-d", "out.monitor", "--format=s16le",
                           "--rate=" + std::to_string(OutputRate), "--channels=1",
                           "--file-format=raw", (work / "sound.raw").string()});

@@ -126,3 +126,10 @@ Bytes riffWave(const Bytes& data, int format, int channels, int rate, int bits,
            << "pixel (" << pixel % size_t(width) << ", " << pixel / size_t(width) << ") is #"
            << colour(actual, at) << ", not #" << colour(expected, at);
 }
+
+Bytes fromHex(const std::string& text) {
+    Bytes bytes;
+    for (size_t at = 0; at + 1 < text.size(); at += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(at, 2), nullptr, 16)));
+    return bytes;
+}

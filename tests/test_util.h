@@ -29,6 +29,9 @@ struct MediaFolder {
 Bytes readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes);
 
+// Bytes written as hexadecimal digits, two a byte.
+Bytes fromHex(const std::string& text);
+
 // Little-endian 16-bit samples, and back.
 std::vector<int16_t> samplesOf(const Bytes& bytes);
 Bytes pcm(std::initializer_list<int> samples);

@@ -23,13 +23,6 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-static Bytes fromHex(const std::string& text) {
-    Bytes bytes;
-    for (size_t at = 0; at + 1 < text.size(); at += 2)
-        bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(at, 2), nullptr, 16)));
-    return bytes;
-}
-
 struct WebTest : ::testing::Test {
     pid_t server = 0, browser = 0;
     int toBrowser = -1, fromBrowser = -1, nextId = 1;

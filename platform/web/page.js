@@ -232,6 +232,7 @@ var fretstrummerPage = (function () {
     audioState: () => (audio ? audio.state : "none"),
     record() {
       recording = true;
+      played.length = 0;
     },
     played() {
       const all = new Int16Array(played.reduce((n, part) => n + part.length, 0));

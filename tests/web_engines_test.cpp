@@ -1,0 +1,173 @@
+// The web page in Firefox and in WebKitGTK, through WebDriver: what the page shows and plays in
+// the engines beside Chromium. FRETSTRUMMER_WEB names the web build's folder; without it, or
+// without the engine, the tests are skipped.
+#include "display/layout.h"
+#include "e2e.h"
+#include "test_util.h"
+#include "webdriver.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+struct EngineTest : ::testing::TestWithParam<const char*> {
+    fs::path work;
+    pid_t server = 0, xvfb = 0, pulse = 0;
+    std::string url;
+    std::unique_ptr<WebDriver> page;
+    double left = 0, top = 0, cssPixel = 1;
+
+    void SetUp() override {
+        const char* web = getenv("FRETSTRUMMER_WEB");
+        if (!web) GTEST_SKIP() << "FRETSTRUMMER_WEB names no web build";
+        bool firefox = std::string(GetParam()) == "firefox";
+        if (std::system(firefox ? "command -v firefox-esr >/dev/null"
+                                : "command -v WebKitWebDriver >/dev/null") != 0)
+            GTEST_SKIP() << GetParam() << " is not installed";
+        alarm(150);
+        work = fs::temp_directory_path() /
+               ("fretstrummer-engine-" + std::to_string(std::random_device{}()));
+        fs::create_directories(work);
+        std::string port = std::to_string(20000 + std::random_device{}() % 20000);
+        url = "http://127.0.0.1:" + port + "/";
+        server = spawn({"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", web, port});
+        // The browsers play into a null sink: the page's sound runs as on a machine with one.
+        pulse = startPulseServer(work / "pulse");
+        ASSERT_NE(pulse, 0) << "the PulseAudio server did not start";
+        if (!firefox) {
+            xvfb = startXvfb(work);
+            ASSERT_NE(xvfb, 0) << "Xvfb did not start";
+        }
+        page = firefox ? startFirefox(work / "profile") : startWebKit(work / "profile");
+        ASSERT_TRUE(page) << GetParam() << " did not start";
+    }
+
+    void TearDown() override {
+        alarm(0);
+        page.reset();
+        for (pid_t child : {server, xvfb, pulse})
+            if (child > 0) kill(child, SIGKILL), waitpid(child, nullptr, 0);
+        if (!work.empty()) fs::remove_all(work);
+    }
+
+    std::string evaluate(const std::string& expression) {
+        return page->execute("return " + expression + ";");
+    }
+    std::string note() { return evaluate("document.getElementById('note').textContent"); }
+
+    // Opens the page (again) and waits for the play view.
+    void open(const std::string& query = "") {
+        page->navigate(url + query);
+        ASSERT_TRUE(
+            within(30s,
+                   [&] {
+                       return evaluate("!!(window.fretstrummerPage && fretstrummerPage.ready())") ==
+                              "true";
+                   }))
+            << "the page never came up: " << page->failure << note();
+        std::string box = evaluate("fretstrummerPage.box()");
+        ASSERT_EQ(std::sscanf(box.c_str(), "%lf %lf %lf", &left, &top, &cssPixel), 3) << box;
+        evaluate("fretstrummerPage.record()");
+        ASSERT_TRUE(frameWithin([&] { return screen(); }, playView())) << "no play view";
+    }
+
+    Frame screen() { return fromHex(evaluate("fretstrummerPage.frame(0, 0, 240, 320)")); }
+    std::vector<int16_t> played() {
+        return samplesOf(fromHex(evaluate("fretstrummerPage.played()")));
+    }
+
+    // A pointer action at canvas pixel (x, y).
+    std::string at(int x, int y, int duration = 0) const {
+        char move[160];
+        std::snprintf(move, sizeof move,
+                      R"({"type":"pointerMove","duration":%d,"origin":"viewport","x":%d,"y":%d})",
+                      duration, int(left + (x + 0.5) * cssPixel), int(top + (y + 0.5) * cssPixel));
+        return move;
+    }
+    void mouse(const std::string& actions) {
+        page->act(
+            R"({"type":"pointer","id":"mouse","parameters":{"pointerType":"mouse"},"actions":[)" +
+            actions + "]}");
+    }
+    void key(const char* type, const char* value) {
+        page->act(std::string(R"({"type":"key","id":"keys","actions":[{"type":")") + type +
+                  R"(","value":")" + value + "\"}]}");
+    }
+    void click(int x, int y) {
+        mouse(at(x, y) + R"(,{"type":"pointerDown","button":0},{"type":"pointerUp","button":0})");
+    }
+    // A slow stroke across the six strings, from (1, 160) to (239, 219).
+    void strum() {
+        std::string stroke = at(1, 160) + R"(,{"type":"pointerDown","button":0})";
+        for (int x = 3; x < 240; x += 2) stroke += "," + at(x, 160 + x / 4, 10);
+        mouse(stroke + R"(,{"type":"pointerUp","button":0})");
+        std::this_thread::sleep_for(600ms);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, EngineTest, ::testing::Values("firefox", "webkit"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_P(EngineTest, ThePageShowsAndPlaysExactlyHoldsAChordGoesOnWithoutSoundAndWorksOffline) {
+    page->navigate(url);
+    // An engine that gives the page no shared memory: words, not a black page.
+    if (within(10s, [&] { return evaluate("typeof SharedArrayBuffer") == "undefined"; })) {
+        EXPECT_TRUE(within(20s, [&] {
+            return note() == "Fretstrummer cannot run in this browser: it keeps its threads from "
+                             "sharing memory on this page.";
+        })) << note();
+        return;
+    }
+    open();
+    // The sound refused: the page says so, and the keys and the editor work on.
+    evaluate("(window.Sound = window.AudioContext, window.AudioContext = function () { throw "
+             "new Error('refused'); }, 1)");
+    key("keyDown", "a");
+    EXPECT_TRUE(within(5s, [&] {
+        return note() == "The browser gave no sound; touch the instrument to try again.";
+    })) << note();
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, editorView())) << "the editor";
+    key("keyUp", "a");
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "the play view again";
+    evaluate("(window.AudioContext = window.Sound, 1)");
+    strum();
+    expectStrum(played());
+
+    // A chord set with the editor, then held while the strings are strummed.
+    const int frets[6] = {3, 2, 0, 0, 1, 7};
+    key("keyDown", "b");
+    for (int s = 0; s < 6; s++) {
+        int x = stringLeft(s) + ColumnWidth / 2;
+        if (frets[s] == 0) click(x, 20); // an open string: another fret first
+        click(x, fretTop(frets[s]) + CellHeight / 2);
+    }
+    key("keyUp", "b");
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "the chord set";
+    std::this_thread::sleep_for(1500ms); // the editor's taps die away
+    evaluate("(fretstrummerPage.record(), 1)");
+    key("keyDown", "b");
+    strum();
+    key("keyUp", "b");
+    expectStrum(played(), frets);
+
+    // Once loaded, the page comes up again with its server gone.
+    ASSERT_TRUE(
+        within(10s, [&] { return evaluate("!!navigator.serviceWorker.controller") == "true"; }));
+    kill(server, SIGKILL), waitpid(server, nullptr, 0), server = 0;
+    evaluate("(window.loadedBefore = true)");
+    page->navigate(url); // a reload here would be a forced one, past the service worker
+    EXPECT_TRUE(within(30s,
+                       [&] {
+                           return evaluate(
+                                      "!!(window.fretstrummerPage && fretstrummerPage.ready() && "
+                                      "!window.loadedBefore)") == "true";
+                       }))
+        << "offline: " << page->failure;
+}

@@ -1,0 +1,35 @@
+// webdriver.h -- the web page in the engines other than Chromium: Firefox through its own
+// Marionette protocol, WebKitGTK through WebDriver over HTTP (WebKitWebDriver). Both speak
+// WebDriver's commands; only the transport differs.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+struct WebDriver {
+    pid_t browser = 0;
+    std::filesystem::path profile; // the browser's own, removed at the end
+
+    virtual ~WebDriver();
+    // A WebDriver command by its Marionette name ("WebDriver:Navigate") with its parameters as
+    // JSON; the answer's value as JSON, or "" with `failure` set.
+    virtual std::string command(const std::string& name, const std::string& parameters) = 0;
+    std::string failure;
+
+    // Runs `body` (the body of a function: `return` gives its value) in the page.
+    std::string execute(const std::string& body);
+    void navigate(const std::string& url);
+    // Input: WebDriver's actions, one pointer or key source a list.
+    void act(const std::string& sources);
+};
+
+// Starts the browser headless with a fresh profile in `folder` and opens a session; null when
+// the browser or its driver is missing or does not answer.
+std::unique_ptr<WebDriver> startFirefox(const std::filesystem::path& folder);
+// WebKitGTK needs a display (DISPLAY names it).
+std::unique_ptr<WebDriver> startWebKit(const std::filesystem::path& folder);
+
+// A JSON string's text, quoted and escaped.
+std::string quoted(const std::string& text);
