@@ -106,7 +106,7 @@ struct EngineTest : ::testing::TestWithParam<const char*> {
     // A slow stroke across the six strings, from (1, 160) to (239, 219).
     void strum() {
         std::string stroke = at(1, 160) + R"(,{"type":"pointerDown","button":0})";
-        for (int x = 3; x < 240; x += 2) stroke += "," + at(x, 160 + x / 4, 10);
+        for (int x = 3; x < 240; x += 2) stroke.append(",").append(at(x, 160 + x / 4, 10));
         mouse(stroke + R"(,{"type":"pointerUp","button":0})");
         std::this_thread::sleep_for(600ms);
     }
