@@ -1,4 +1,4 @@
-// webdriver.cpp -- WebDriver sessions over Marionette (Firefox) and over HTTP (WebKitGTK).
+// webdriver.cpp -- WebDriver over Marionette (Firefox) and over HTTP (WebKitGTK).
 #include "webdriver.h"
 
 #include "e2e.h"
@@ -140,10 +140,10 @@ struct Marionette : WebDriver {
 struct HttpDriver : WebDriver {
     pid_t driver = 0;
     int port = 0;
-    std::string session;
+    std::string prefix; // the address of the driver's browser, before each command's own
 
     ~HttpDriver() override {
-        if (!session.empty()) request("DELETE", "/session/" + session, "");
+        if (!prefix.empty()) request("DELETE", prefix, "");
         if (driver > 0) kill(driver, SIGKILL), waitpid(driver, nullptr, 0);
     }
 
@@ -176,11 +176,13 @@ struct HttpDriver : WebDriver {
             {"WebDriver:PerformActions", "POST", "/actions"},
         };
         for (const auto& route : routes)
-            if (name == route.name)
-                return request(route.method, "/session/" + session + route.path, parameters);
+            if (name == route.name) return request(route.method, prefix + route.path, parameters);
         return failure = "no route for " + name, "";
     }
 };
+
+// WebDriver's address for the browsers a driver drives, one a path below it.
+const std::string Browsers = "/session";
 
 int freePort() {
     return 20000 + static_cast<int>(std::random_device{}() % 20000);
@@ -238,7 +240,7 @@ std::unique_ptr<WebDriver> startWebKit(const fs::path& folder) {
     std::string created;
     within(10s, [&] {
         created = webkit->request(
-            "POST", "/session",
+            "POST", Browsers,
             R"({"capabilities":{"alwaysMatch":{"webkitgtk:browserOptions":{"binary":")" + binary +
                 R"(","args":["--automation"]}}}})");
         return !created.empty();
@@ -246,6 +248,6 @@ std::unique_ptr<WebDriver> startWebKit(const fs::path& folder) {
     size_t at = created.find("\"sessionId\":\"");
     if (at == std::string::npos) return nullptr;
     at += 13;
-    webkit->session = created.substr(at, created.find('"', at) - at);
+    webkit->prefix = Browsers + "/" + created.substr(at, created.find('"', at) - at);
     return webkit;
 }

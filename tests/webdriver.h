@@ -25,7 +25,7 @@ struct WebDriver {
     void act(const std::string& sources);
 };
 
-// Starts the browser headless with a fresh profile in `folder` and opens a session; null when
+// Starts the browser headless with a fresh profile in `folder` and connects to it; null when
 // the browser or its driver is missing or does not answer.
 std::unique_ptr<WebDriver> startFirefox(const std::filesystem::path& folder);
 // WebKitGTK needs a display (DISPLAY names it).
