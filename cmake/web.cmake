@@ -28,19 +28,13 @@ target_link_options(fretstrummer PRIVATE
   --preload-file ${FRETSTRUMMER_MEDIA_DIR}@/Media)
 set_target_properties(fretstrummer PROPERTIES OUTPUT_NAME index SUFFIX .js
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
-  LINK_DEPENDS
-  "${web_dir}/page.js;${web_dir}/index.html;${web_dir}/service-worker.js;${FRETSTRUMMER_MEDIA_DIR}/Background.bmp")
+  LINK_DEPENDS "${web_dir}/page.js;${FRETSTRUMMER_MEDIA_DIR}/Background.bmp")
 add_dependencies(fretstrummer media)
 
-# Beside the program: the page, its manifest, its icon, and the service worker that keeps this
-# build of them all.
-set(web_files index.html index.js index.worker.js index.wasm index.data manifest.webmanifest
-    icon.png)
+# Beside the program: the page, its service worker, its manifest and its icon.
 add_custom_command(TARGET fretstrummer POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy ${web_dir}/index.html ${web_dir}/manifest.webmanifest
+  COMMAND ${CMAKE_COMMAND} -E copy ${web_dir}/index.html ${web_dir}/service-worker.js
+          ${web_dir}/manifest.webmanifest
           ${CMAKE_BINARY_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy
-          ${FRETSTRUMMER_ICON_DIR}/hicolor/256x256/apps/fretstrummer.png ${CMAKE_BINARY_DIR}/icon.png
-  COMMAND ${CMAKE_COMMAND} -DSOURCE=${web_dir}/service-worker.js -DFOLDER=${CMAKE_BINARY_DIR}
-          "-DFILES=${web_files}" -P ${CMAKE_SOURCE_DIR}/cmake/web_version.cmake
-  VERBATIM)
+          ${FRETSTRUMMER_ICON_DIR}/hicolor/256x256/apps/fretstrummer.png ${CMAKE_BINARY_DIR}/icon.png)

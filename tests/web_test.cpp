@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <regex>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -28,7 +27,7 @@ struct WebTest : ::testing::Test {
     pid_t server = 0, browser = 0;
     int toBrowser = -1, fromBrowser = -1, nextId = 1;
     std::ifstream answers; // fromBrowser's
-    std::string port, url, pageId;
+    std::string url, pageId;
     fs::path profile;
     double left = 0, top = 0, cssPixel = 1; // where the canvas is, in CSS pixels
 
@@ -40,9 +39,9 @@ struct WebTest : ::testing::Test {
         profile = fs::temp_directory_path() /
                   ("fretstrummer-web-" + std::to_string(std::random_device{}()));
         // The server takes a port of its own choosing; the page is asked for once it serves.
-        port = std::to_string(20000 + std::random_device{}() % 20000);
+        std::string port = std::to_string(20000 + std::random_device{}() % 20000);
         url = "http://127.0.0.1:" + port + "/";
-        serve(web);
+        server = spawn({"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", web, port});
         // Chromium reads its commands from fd 3 and answers on fd 4, each message ending in NUL.
         int commands[2], replies[2];
         ASSERT_EQ(pipe(commands) | pipe(replies), 0);
@@ -72,12 +71,6 @@ struct WebTest : ::testing::Test {
             if (!fs::exists(profile)) break;
             std::this_thread::sleep_for(50ms);
         }
-    }
-
-    // Serves `folder` on the page's address, in place of what was served there.
-    void serve(const fs::path& folder) {
-        if (server > 0) kill(server, SIGKILL), waitpid(server, nullptr, 0);
-        server = spawn({"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", folder, port});
     }
 
     // Sends one command and returns its answer ("" when the browser has gone).
@@ -358,60 +351,4 @@ TEST_F(WebTest, WhatThePageCannotDoItSaysAndTheInstrumentPlaysOnWithoutSound) {
     show("visible");
     EXPECT_TRUE(within(5s, [&] { return evaluate("fretstrummerPage.audioState()") == "running"; }));
     EXPECT_EQ(evaluate("locks.length"), "2");
-}
-
-TEST_F(WebTest, ANewBuildIsFetchedWholeInTheBackgroundAndTakesOverWhenThePageNextStarts) {
-    // The page is served from a copy of the build, which then changes as a new build would.
-    fs::path site = profile.string() + "-site";
-    fs::create_directories(site);
-    for (const auto& file : fs::directory_iterator(getenv("FRETSTRUMMER_WEB")))
-        if (file.is_regular_file()) fs::copy_file(file.path(), site / file.path().filename());
-    serve(site);
-    open(400, 500, false);
-    ASSERT_TRUE(
-        within(10s, [&] { return evaluate("!!navigator.serviceWorker.controller") == "true"; }));
-    auto caches = [&] {
-        evaluate("window.names = null; caches.keys().then((k) => (names = k.sort().join(' ')))");
-        within(5s, [&] { return evaluate("typeof names") == "string"; });
-        return evaluate("names");
-    };
-    std::string first = caches();
-    ASSERT_TRUE(std::regex_match(first, std::regex("fretstrummer-[0-9a-f]{16}"))) << first;
-
-    // The new build: another page, and its worker with another name.
-    auto text = [](const fs::path& file) {
-        Bytes bytes = readBytes(file);
-        return std::string(bytes.begin(), bytes.end());
-    };
-    std::string html = text(site / "index.html"), worker = text(site / "service-worker.js");
-    html.replace(html.find("<title>"), 0, "<meta name='build' content='second'>");
-    worker.replace(worker.find(first.substr(13)), 16, "second-build----");
-    writeBytes(site / "index.html", Bytes(html.begin(), html.end()));
-    writeBytes(site / "service-worker.js", Bytes(worker.begin(), worker.end()));
-    auto second = [&] { return evaluate("!!document.querySelector('meta[name=build]')"); };
-
-    // Started again, the page is the first build, while the second is fetched behind it.
-    call("Page.reload");
-    ASSERT_TRUE(
-        within(20s, [&] { return evaluate("window.fretstrummerPage?.ready()") == "true"; }));
-    EXPECT_EQ(second(), "false");
-    EXPECT_TRUE(within(10s, [&] {
-        evaluate("navigator.serviceWorker.getRegistration().then((r) => (window.waiting = "
-                 "!!r.waiting))");
-        return evaluate("window.waiting") == "true";
-    })) << "the new build was not fetched";
-    EXPECT_EQ(caches(), first + " fretstrummer-second-build----");
-    evaluate("window.kept = 0; caches.open('fretstrummer-second-build----').then((c) => "
-             "c.keys()).then((k) => (kept = k.length))");
-    EXPECT_TRUE(within(5s, [&] { return evaluate("kept") == "8"; })) << "the build, whole";
-
-    // Started once more, with the server gone: the second build, whole, and only it is kept.
-    kill(server, SIGKILL), waitpid(server, nullptr, 0), server = 0;
-    call("Page.reload");
-    EXPECT_TRUE(within(20s, [&] {
-        return evaluate("window.fretstrummerPage?.ready() && !!document.querySelector("
-                        "'meta[name=build]')") == "true";
-    })) << "the second build did not take over";
-    EXPECT_EQ(caches(), "fretstrummer-second-build----");
-    fs::remove_all(site);
 }
