@@ -32,7 +32,7 @@ source "$(dirname "$0")/../tools/servers.sh"
 source "$(dirname "$0")/../tools/ensure-packages.sh"
 ensure_packages xvfb xdotool pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus jackd2
 start_xvfb
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$log" "$settings"' EXIT
+trap 'kill $xvfb ${jack:-} 2>/dev/null || true; rm -rf "$log" "$settings"' EXIT
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
 scale=1
@@ -116,13 +116,14 @@ if command -v jackd >/dev/null; then
   sleep 1
   for mode in "${modes[@]}"; do with_midi "$mode" | label "$mode, --midi"; done
   kill $jack
+  jack=
 fi
 
 command -v pulseaudio >/dev/null && command -v parec >/dev/null || exit 0
 pulse=$(mktemp -d)
 start_pulse "$pulse"
 server=$pulse_server
-trap 'kill $xvfb $server ${pipewire_servers:-} 2>/dev/null || true; rm -rf "$log" "$pulse" "$settings"' EXIT
+trap 'kill $xvfb ${jack:-} $server ${pipewire_servers:-} 2>/dev/null || true; rm -rf "$log" "$pulse" "$settings"' EXIT
 # The same plucks through a sound server (PULSE_SERVER's), to its sink, in one mode.
 through_the_server() {
   local mode=$1 server=$2
