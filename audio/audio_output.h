@@ -24,7 +24,7 @@ struct OutputLayout {
 };
 inline constexpr OutputLayout DefaultLayout{OutputBlockSamples, OutputBlockCount, true};
 inline constexpr OutputLayout LowLatencyLayout{64, 3, false};
-inline constexpr int MostOutputBlocks = 12;
+inline constexpr int MostOutputBlocks = 20;
 // The layout the next openAudio plays with: the default unless the low-latency mode was asked
 // for before start-up. openAudio settles its block count.
 extern OutputLayout PlayLayout;

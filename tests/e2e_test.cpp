@@ -190,7 +190,7 @@ struct E2eTest : ::testing::Test {
         fs::create_directories(into);
         for (const auto& entry : fs::directory_iterator(work)) {
             std::string name = entry.path().filename().string();
-            if (name == "stderr" || name == "stdout" || name == "xvfb.log" ||
+            if (name == "stderr" || name == "stdout" || name == "xvfb.log" || name == "sound.raw" ||
                 name.rfind("core", 0) == 0)
                 fs::copy(entry.path(), into / name, fs::copy_options::overwrite_existing);
         }

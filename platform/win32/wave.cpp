@@ -13,9 +13,9 @@ static HWAVEOUT waveOut;
 // Read by the feeder's calls while the main thread's close writes them.
 static std::atomic<bool> deviceOpen;
 
-// The program has two blocks, or a dozen small ones in its low-latency mode; a few more headers
-// cost nothing.
-static constexpr int HeaderCount = 16;
+// The program has two blocks, or seventeen small ones in its low-latency mode; a few more
+// headers cost nothing.
+static constexpr int HeaderCount = 24;
 static WAVEHDR headers[HeaderCount];
 static std::atomic<WaveBlock*> blockOf[HeaderCount];
 
@@ -39,11 +39,15 @@ static void CALLBACK onDevice(HWAVEOUT, UINT message, DWORD_PTR, DWORD_PTR first
     SetEvent(handedBack);
 }
 
-// waveOut plays the program's blocks themselves, but its mixer takes them about 5 ms at a
-// time (Windows' audio engine period, and Wine's): the low-latency mode keeps that much and
-// the next in blocks queued, five of 64 samples.
+// waveOut plays the program's blocks themselves, but the audio engine beneath it (Windows'
+// shared mode, and Wine's) takes them a period of 10 ms at a time and hands a block back only
+// at the period after the one that played it; the program's replacement reaches the device at
+// the next. Under Wine, a queue of 32 ms still ran dry about one start in ten, and once dry it
+// stays in step with the periods, a period of silence after every round of blocks. So the
+// low-latency mode counts the device as taking 23 ms at once: seventeen blocks of 64 samples,
+// 49 ms, queued, which held in 40 starts of 40.
 uint32_t platformWaveDeviceBuffer(uint32_t) {
-    return 128 * 2;
+    return 512 * 2;
 }
 
 int platformWaveOpen(WaveDevice* device, const PcmFormat* format) {
