@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/audio_output.h"
+#include "processes.h"
 
 #include <gtest/gtest.h>
 
@@ -25,21 +26,7 @@ const Frame& editorView();
 void expectStrum(const std::vector<int16_t>& heard, const int* frets = nullptr,
                  uint32_t blockSamples = OutputBlockSamples);
 
-// Polls `ready` every 20 ms for up to `limit`.
-bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready);
 // Polls `capture` until it gives `expected` (of `width` pixels a row), for up to 10 s; on a
 // mismatch, says which pixel differs first.
 ::testing::AssertionResult frameWithin(const std::function<Frame()>& capture, const Frame& expected,
                                        int width = 240);
-
-// Starts an Xvfb of the test's own (its display number written into `folder`, its log beside
-// it) and points DISPLAY at it; its process id, or 0 when it does not serve within 10 s.
-pid_t startXvfb(const std::filesystem::path& folder);
-
-// Starts a PulseAudio server of the test's own: its socket and state in `home` (also HOME), one
-// null sink "out" at the program's rate and format; PULSE_SERVER names it. No system or user
-// server is touched. Its process id, or 0 when it does not answer within 10 s.
-pid_t startPulseServer(const std::filesystem::path& home);
-
-// Starts a program with its output thrown away, running `inChild` in the child first.
-pid_t spawn(const std::vector<std::string>& arguments, const std::function<void()>& inChild = {});

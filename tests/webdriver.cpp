@@ -1,9 +1,10 @@
 // webdriver.cpp -- WebDriver over Marionette (Firefox) and over HTTP (WebKitGTK).
 #include "webdriver.h"
 
-#include "e2e.h"
+#include "processes.h"
 
 #include <arpa/inet.h>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -157,8 +159,20 @@ struct HttpDriver : WebDriver {
             "\r\nConnection: close\r\n\r\n" + body;
         std::string answer;
         if (sendAll(fd, message)) {
+            // To the end of the body its length gives (chromedriver keeps the connection
+            // open), or to the close.
+            auto complete = [&answer] {
+                size_t split = answer.find("\r\n\r\n");
+                if (split == std::string::npos) return false;
+                std::string head = answer.substr(0, split);
+                for (char& c : head) c = static_cast<char>(std::tolower(c));
+                size_t at = head.find("\r\ncontent-length:");
+                return at != std::string::npos &&
+                       answer.size() >= split + 4 + std::stoul(head.substr(at + 17));
+            };
             char chunk[65536];
-            for (ssize_t n; (n = recv(fd, chunk, sizeof chunk, 0)) > 0;) answer.append(chunk, n);
+            for (ssize_t n; !complete() && (n = recv(fd, chunk, sizeof chunk, 0)) > 0;)
+                answer.append(chunk, n);
         }
         close(fd);
         size_t split = answer.find("\r\n\r\n");
@@ -231,25 +245,43 @@ std::unique_ptr<WebDriver> startFirefox(const fs::path& folder) {
     return firefox;
 }
 
-std::unique_ptr<WebDriver> startWebKit(const fs::path& folder) {
-    auto webkit = std::make_unique<HttpDriver>();
-    webkit->profile = folder;
+// A driver that speaks WebDriver over HTTP, started on a port of the caller's choosing, and a
+// browser of it with these capabilities.
+static std::unique_ptr<WebDriver> startHttpDriver(const fs::path& folder,
+                                                  std::vector<std::string> driver,
+                                                  const std::string& capabilities) {
+    auto http = std::make_unique<HttpDriver>();
+    http->profile = folder;
     fs::create_directories(folder);
-    std::string binary = miniBrowser();
-    if (binary.empty()) return nullptr;
-    webkit->port = freePort();
-    webkit->driver = spawn({"WebKitWebDriver", "--port=" + std::to_string(webkit->port)});
+    http->port = freePort();
+    driver.push_back("--port=" + std::to_string(http->port));
+    http->driver = spawn(driver);
     std::string created;
     within(10s, [&] {
-        created = webkit->request(
-            "POST", Browsers,
-            R"({"capabilities":{"alwaysMatch":{"webkitgtk:browserOptions":{"binary":")" + binary +
-                R"(","args":["--automation"]}}}})");
+        created = http->request("POST", Browsers,
+                                R"({"capabilities":{"alwaysMatch":)" + capabilities + "}}");
         return !created.empty();
     });
     size_t at = created.find("\"sessionId\":\"");
     if (at == std::string::npos) return nullptr;
     at += 13;
-    webkit->prefix = Browsers + "/" + created.substr(at, created.find('"', at) - at);
-    return webkit;
+    http->prefix = Browsers + "/" + created.substr(at, created.find('"', at) - at);
+    return http;
+}
+
+std::unique_ptr<WebDriver> startWebKit(const fs::path& folder) {
+    std::string binary = miniBrowser();
+    if (binary.empty()) return nullptr;
+    return startHttpDriver(folder, {"WebKitWebDriver"},
+                           R"({"webkitgtk:browserOptions":{"binary":")" + binary +
+                               R"(","args":["--automation"]}})");
+}
+
+std::unique_ptr<WebDriver> startChromium(const fs::path& folder) {
+    // Sound allowed without a gesture, as the tests make none the browser trusts.
+    return startHttpDriver(
+        folder, {"chromedriver"},
+        R"({"goog:chromeOptions":{"binary":"/usr/bin/chromium","args":["--headless=new",)"
+        R"("--no-sandbox","--autoplay-policy=no-user-gesture-required","--user-data-dir=)" +
+            folder.string() + "\"]}}");
 }

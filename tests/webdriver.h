@@ -1,6 +1,6 @@
-// webdriver.h -- the web page in the engines other than Chromium: Firefox through its own
-// Marionette protocol, WebKitGTK through WebDriver over HTTP (WebKitWebDriver). Both speak
-// WebDriver's commands; only the transport differs.
+// webdriver.h -- the web page in a browser engine through WebDriver: Firefox through its own
+// Marionette protocol, WebKitGTK and Chromium through WebDriver over HTTP (WebKitWebDriver,
+// chromedriver). All speak WebDriver's commands; only the transport differs.
 #pragma once
 
 #include <filesystem>
@@ -30,6 +30,8 @@ struct WebDriver {
 std::unique_ptr<WebDriver> startFirefox(const std::filesystem::path& folder);
 // WebKitGTK needs a display (DISPLAY names it).
 std::unique_ptr<WebDriver> startWebKit(const std::filesystem::path& folder);
+// Chromium through chromedriver (Debian's chromium-driver), headless.
+std::unique_ptr<WebDriver> startChromium(const std::filesystem::path& folder);
 
 // A JSON string's text, quoted and escaped.
 std::string quoted(const std::string& text);

@@ -1,0 +1,84 @@
+// processes.cpp -- the programs and servers the end-to-end tests and the bench's probes start.
+#include "processes.h"
+
+#include "audio/audio_output.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+std::string run(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
+        pclose(pipe);
+    }
+    return output;
+}
+
+pid_t spawn(const std::vector<std::string>& arguments, const std::function<void()>& inChild) {
+    pid_t child = fork();
+    if (child == 0) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1), dup2(quiet, 2);
+        if (inChild) inChild();
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
+pid_t startXvfb(const std::filesystem::path& folder) {
+    std::string display = (folder / "display").string();
+    pid_t xvfb =
+        std::atoi(run("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>" +
+                      display + " >" + (folder / "xvfb.log").string() + " 2>&1 & echo $!")
+                      .c_str());
+    // Xvfb writes the number once it serves.
+    std::string number;
+    if (!within(10s, [&] {
+            number = run("cat " + display);
+            return number.find('\n') != std::string::npos;
+        }))
+        return 0;
+    setenv("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str(), 1);
+    return xvfb;
+}
+
+pid_t startPulseServer(const std::filesystem::path& home) {
+    std::filesystem::create_directories(home);
+    std::string socket = (home / "native").string();
+    for (const char* name : {"HOME", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH"})
+        setenv(name, home.c_str(), 1);
+    setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+    // The program's own request to the server, not a test's.
+    unsetenv("PULSE_LATENCY_MSEC");
+    pid_t pulse = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                         "--use-pid-file=no", "--log-target=file:" + (home / "log").string(), "-L",
+                         "module-native-protocol-unix socket=" + socket + " auth-anonymous=1", "-L",
+                         "module-null-sink sink_name=out rate=" + std::to_string(OutputRate) +
+                             " channels=1 format=s16le"});
+    if (within(10s, [] { return std::system("pactl info >/dev/null 2>&1") == 0; })) return pulse;
+    kill(pulse, SIGKILL), waitpid(pulse, nullptr, 0);
+    return 0;
+}
+
+bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
