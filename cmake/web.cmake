@@ -23,7 +23,7 @@ target_link_libraries(fretstrummer PRIVATE
 target_link_options(fretstrummer PRIVATE
   -sPROXY_TO_PTHREAD -sPTHREAD_POOL_SIZE=4 -sINITIAL_MEMORY=64MB -sTOTAL_STACK=1MB
   -sENVIRONMENT=web,worker -sEXIT_RUNTIME -g0
-  -sEXPORTED_FUNCTIONS=_main,_webPointer,_webKey,_webKeyCount,_webKeyName,_webKeyCode,_webWindowEvent,_webAudioPull
+  -sEXPORTED_FUNCTIONS=_main,_webPointer,_webKey,_webKeyCount,_webKeyName,_webKeyCode,_webWindowEvent,_webTurn,_webAudioPull
   --pre-js ${web_dir}/page.js
   --preload-file ${FRETSTRUMMER_MEDIA_DIR}@/Media)
 set_target_properties(fretstrummer PROPERTIES OUTPUT_NAME index SUFFIX .js

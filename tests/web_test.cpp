@@ -257,6 +257,30 @@ TEST_F(WebTest, OnAPhoneOneFingerHoldsAPadKeyWhileAnotherSetsItsChordThenStrumsI
     std::this_thread::sleep_for(300ms);
     evaluate("fretstrummerPage.record()");
     strumHoldingKey1();
+
+    // Turned to landscape, the pad stands beside the strings and its keys answer there.
+    call("Emulation.setDeviceMetricsOverride",
+         R"({"width":740,"height":360,"deviceScaleFactor":3,"mobile":true})");
+    keypadShow(true, true);
+    Frame side(keypadWidth() * keypadHeight() * 3);
+    drawKeypad(side.data());
+    std::string beside = "240, 0, " + std::to_string(keypadWidth()) + ", 320";
+    ASSERT_TRUE(frameWithin([&] { return canvas(beside); }, side)) << "the pad beside";
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "the strings";
+    std::string box = evaluate("fretstrummerPage.box()");
+    ASSERT_EQ(std::sscanf(box.c_str(), "%lf %lf %lf", &left, &top, &cssPixel), 3) << box;
+    auto key2 = [] {
+        for (int y = 0; y < 320; y++)
+            for (int x = 240; x < keypadWindowWidth(); x++)
+                if (keypadKeyAt(x, y) >= 0 && keypadCode(keypadKeyAt(x, y)) == Vk0 + 2)
+                    return std::array<int, 2>{x + 4, y + 4};
+        return std::array<int, 2>{-1, -1};
+    }();
+    ASSERT_GE(key2[0], 0) << "no key 2 beside the strings";
+    touch("touchStart", {{3, key2[0], key2[1]}});
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, editorView())) << "key 2, beside";
+    touch("touchEnd", {});
+    EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "key 2 lifted";
 }
 
 TEST_F(WebTest, InTheLowLatencyModeAStrumIsHeardOnTheSmallerBlocks) {

@@ -4,7 +4,7 @@
 var fretstrummerPage = (function () {
   let canvas = null, context = null, ready = false;
   let audio = null, node = null, audioRate = 0, nodeSamples = 0;
-  let wakeLock = null, awake = false, midiOutput = null;
+  let wakeLock = null, awake = false, midiOutput = null, laidOutLandscape = 0;
   const played = []; // what the node played, once record() is asked for
   let recording = false;
 
@@ -111,7 +111,13 @@ var fretstrummerPage = (function () {
     addEventListener("keyup", (e) => key(false, e));
     addEventListener("focus", () => Module._webWindowEvent(1));
     addEventListener("blur", () => Module._webWindowEvent(0));
-    addEventListener("resize", layOut);
+    // Turned, the pad moves below or beside the strings.
+    addEventListener("resize", () => {
+      const landscape = page.landscape();
+      if (landscape !== laidOutLandscape && Module._webTurn(page.touchScreen(), landscape))
+        laidOutLandscape = landscape;
+      layOut();
+    });
     // Hidden, the sound stops and the blocks wait, so nothing is mixed; shown again, it goes on.
     document.addEventListener("visibilitychange", () => {
       const shown = document.visibilityState === "visible";
@@ -126,16 +132,20 @@ var fretstrummerPage = (function () {
   const page = {
     touchScreen: () => (navigator.maxTouchPoints > 0 ? 1 : 0),
     landscape: () => (innerWidth > innerHeight ? 1 : 0),
-    makeCanvas(width, height) {
+    makeCanvas(width, height, landscape) {
       canvas = document.getElementById("screen");
       if (!canvas) return 0;
-      canvas.width = width;
-      canvas.height = height;
       context = canvas.getContext("2d");
-      layOut();
+      page.sizeCanvas(width, height);
+      laidOutLandscape = landscape;
       listen();
       ready = true;
       return 1;
+    },
+    sizeCanvas(width, height) {
+      canvas.width = width;
+      canvas.height = height;
+      layOut();
     },
     // A rectangle of blue-green-red pixels at `at` (rows `stride` bytes apart) onto the canvas,
     // at (left + x, top + y).

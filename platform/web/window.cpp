@@ -24,13 +24,16 @@ std::mutex inputLock;
 // runs a call for this thread: its own calls here take the lock.
 void showAll() {
     MAIN_THREAD_EM_ASM({ fretstrummerPage.show($0, 720, 0, 0, 240, 320, 0, 0); }, pixels);
-    if (!keypadShown()) return;
+    int width, height, left, top;
     {
+        // The pad's place is read with its picture: the page may turn meanwhile.
         std::lock_guard<std::mutex> held(inputLock);
+        if (!keypadShown()) return;
         drawKeypad(padPixels);
+        width = keypadWidth(), height = keypadHeight(), left = keypadLeft(), top = keypadTop();
     }
     MAIN_THREAD_EM_ASM({ fretstrummerPage.show($0, $1 * 3, 0, 0, $1, $2, $3, $4); }, padPixels,
-                       keypadWidth(), keypadHeight(), keypadLeft(), keypadTop());
+                       width, height, left, top);
 }
 
 // The pad drawn as its keys are now and put on the canvas, from the page's own thread with
@@ -84,6 +87,23 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webWindowEvent(int what) {
         queueMessage(MsgActivate, static_cast<uint32_t>(what), 0);
 }
 
+// The page turned between portrait and landscape: the pad moves below or beside the strings,
+// the canvas takes its new size and everything is shown again. Keys and fingers held stay held.
+// 0 while there is no window yet.
+extern "C" EMSCRIPTEN_KEEPALIVE int webTurn(int touch, int landscape) {
+    int width, height;
+    {
+        std::lock_guard<std::mutex> held(inputLock);
+        if (!created) return 0;
+        keypadLayOut(touch != 0, landscape != 0);
+        width = keypadShown() ? keypadWindowWidth() : ScreenWidth;
+        height = keypadShown() ? keypadWindowHeight() : ScreenHeight;
+    }
+    EM_ASM({ fretstrummerPage.sizeCanvas($0, $1); }, width, height);
+    queueMessage(MsgPaint, 0, 0);
+    return 1;
+}
+
 uint32_t platformRegisterClass(const WindowClass* windowClass) {
     keepWindowClass(windowClass);
     return 1;
@@ -97,7 +117,8 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char*, uint32_t, 
     keypadLayOut(touch != 0, landscape != 0);
     int width = keypadShown() ? keypadWindowWidth() : ScreenWidth;
     int height = keypadShown() ? keypadWindowHeight() : ScreenHeight;
-    if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.makeCanvas($0, $1); }, width, height))
+    if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.makeCanvas($0, $1, $2); }, width, height,
+                                landscape))
         return refuse("the page has no canvas");
     std::lock_guard<std::mutex> held(inputLock);
     created = true;
