@@ -52,6 +52,7 @@ var fretstrummerPage = (function () {
         const at = Module._webAudioPull(out.length) >> 1;
         for (let i = 0; i < out.length; i++) out[i] = HEAP16[at + i] / 32768;
         if (recording) played.push(HEAP16.slice(at, at + out.length));
+        if (probe) probeHear(event, at, out.length);
       };
       node.connect(audio.destination);
       // A context the system closes (another app took the sound) is made anew on a touch.
@@ -62,6 +63,25 @@ var fretstrummerPage = (function () {
     if (audio.state !== "running")
       audio.resume().then(() => page.unsay(refused), () => page.say(refused));
     else page.unsay(refused);
+  }
+
+  // The bench's probe (bench/measure_web.sh): once armed, the time of the next press, and of
+  // the first callback after it that carries sound; then how long that sound takes on to the
+  // ear, by the engine's own account of its buffers.
+  let probe = null;
+  function probeHear(event, at, length) {
+    let first = 0;
+    while (first < length && HEAP16[at + first] === 0) first++;
+    const now = performance.now();
+    if (first === length) {
+      if (!probe.quietSince) probe.quietSince = now;
+      return;
+    }
+    probe.quietSince = 0;
+    if (!probe.pressedAt || probe.heard) return;
+    const onward = event.playbackTime - audio.currentTime + first / audio.sampleRate +
+                   (audio.baseLatency || 0) + (audio.outputLatency || 0);
+    probe.heard = [now - probe.pressedAt, onward * 1000];
   }
 
   // The screen is kept on while the program asks for it. Browsers grant the lock on a gesture
@@ -81,6 +101,7 @@ var fretstrummerPage = (function () {
     const touch = event.pointerType !== "mouse";
     if (!touch && what !== 1 && event.button !== 0) return;
     if (what === 0) {
+      if (probe && !probe.pressedAt) probe.pressedAt = event.timeStamp;
       startAudio();
       canvas.setPointerCapture(event.pointerId);
     }
@@ -258,6 +279,13 @@ var fretstrummerPage = (function () {
         bgr.set([rgba[i * 4 + 2], rgba[i * 4 + 1], rgba[i * 4]], i * 3);
       return hex(bgr);
     },
+    // The bench's probe: armed for the next press; how long the sound has been silent (ms);
+    // what the press measured: to the callback that carries its sound, and on to the ear (ms).
+    probeArm() {
+      probe = { pressedAt: 0, heard: null, quietSince: probe ? probe.quietSince : 0 };
+    },
+    probeQuiet: () => (probe && probe.quietSince ? performance.now() - probe.quietSince : 0),
+    probeHeard: () => (probe && probe.heard ? probe.heard.map((t) => t.toFixed(2)).join(" ") : ""),
     // Where the canvas is in the window, and the size of its pixels, in CSS pixels.
     box() {
       const box = canvas.getBoundingClientRect();

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Measures the web page in each browser engine Debian packages (Chromium through chromedriver,
+# Firefox ESR through Marionette, WebKitGTK through WebKitWebDriver), through the page's own
+# probe: the time from a press on a string to its first sound, median over 20 plucks from
+# silence, in two parts (the press to the audio callback that carries the note; from there to the
+# ear, as the engine reports its buffers and its output's latency); then the silent gaps in what
+# the page played over 60 s of strumming. Each engine plays into a PulseAudio null sink of the
+# probe's own. Run it on an otherwise idle machine.
+# MODE is default, low-latency or both (side by side in one run); every line says which.
+# usage: bench/measure_web.sh [WEB_BUILD] [BUILD_DIR] [MODE]   (build-web, build, both)
+set -euo pipefail
+web=$(cd "${1:-build-web}" && pwd)
+build=$(cd "${2:-build}" && pwd)
+case ${3:-both} in
+default | low-latency) modes=("$3") ;;
+both) modes=(default low-latency) ;;
+*) echo "usage: $0 [WEB_BUILD] [BUILD_DIR] [default|low-latency|both]" >&2; exit 2 ;;
+esac
+source "$(dirname "$0")/../tools/ensure-packages.sh"
+ensure_packages chromium chromium-driver firefox-esr webkit2gtk-driver xvfb pulseaudio \
+  pulseaudio-utils python3
+cmake --build "$build" --target web_probe >/dev/null
+recording=$(mktemp)
+trap 'rm -f "$recording"' EXIT
+
+for mode in "${modes[@]}"; do
+  query=""
+  [ "$mode" = default ] || query="?$mode"
+  for engine in chromium firefox webkit; do
+    label="[$mode] $engine"
+    if ! "$build/bench/web_probe" "$engine" "$web" "$query" 20 60 "$recording" >"$recording.log"; then
+      echo "$label: $(grep -m1 -E '^(cannot run|pluck [0-9]+ was|the sound)' "$recording.log" ||
+        tail -1 "$recording.log")"
+      continue
+    fi
+    awk -v label="$label" '/^pluck [0-9]+:/ {n++; c[n] = $3; o[n] = $7; t[n] = $3 + $7}
+      function median(a, k, i, j, x) {
+        for (i = 2; i <= k; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) x = a[j], a[j] = a[j - 1], a[j - 1] = x
+        return k % 2 ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2 }
+      END {if (n) printf "%s: touch to sound median %.1f ms (to the callback %.1f, on to the ear %.1f) over %d plucks\n",
+        label, median(t, n), median(c, n), median(o, n), n}' "$recording.log"
+    echo "$label: $(python3 "$(dirname "$0")/sound_gaps.py" "$recording" | sed 's/^[^:]*: //')"
+  done
+done
+rm -f "$recording.log"

@@ -1,0 +1,136 @@
+// web_probe.cpp -- the web page in one browser engine, measured through the page's own probe:
+// the time from a press on a string to the first sound of it, in two parts (to the audio
+// callback that carries it; from there to the ear, as the engine reports its buffers), over
+// PLUCKS plucks from silence; then SECONDS of strumming, what the page played written raw into
+// FILE for sound_gaps.py. The page plays into a PulseAudio null sink of the probe's own.
+// usage: web_probe chromium|firefox|webkit WEB_BUILD QUERY PLUCKS SECONDS FILE
+// Prints "pluck N: A ms to the callback, B ms on" lines, and "cannot run: ..." when the engine
+// shows the page's refusal instead of the instrument.
+#include "processes.h"
+#include "webdriver.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::unique_ptr<WebDriver> page;
+double left = 0, top = 0, cssPixel = 1;
+
+std::string evaluate(const std::string& expression) {
+    return page->execute("return " + expression + ";");
+}
+
+// A pointer move to canvas pixel (x, y) over `duration` ms.
+std::string at(int x, int y, int duration = 0) {
+    char move[160];
+    std::snprintf(move, sizeof move,
+                  R"({"type":"pointerMove","duration":%d,"origin":"viewport","x":%d,"y":%d})",
+                  duration, int(left + (x + 0.5) * cssPixel), int(top + (y + 0.5) * cssPixel));
+    return move;
+}
+void mouse(const std::string& actions) {
+    page->act(R"({"type":"pointer","id":"mouse","parameters":{"pointerType":"mouse"},"actions":[)" +
+              actions + "]}");
+}
+constexpr const char* Press = R"({"type":"pointerDown","button":0})";
+constexpr const char* Lift = R"({"type":"pointerUp","button":0})";
+
+std::string bytesOfHex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+int measure(const std::string& engine, const std::string& url, int plucks, int seconds,
+            const fs::path& file) {
+    page->navigate(url);
+    if (!within(30s, [] {
+            return evaluate("!!(window.fretstrummerPage && fretstrummerPage.ready()) || "
+                            "!!document.getElementById('note').textContent") == "true";
+        }))
+        return std::printf("cannot run: the page never came up (%s)\n", page->failure.c_str()), 1;
+    if (evaluate("!!(window.fretstrummerPage && fretstrummerPage.ready())") != "true") {
+        std::printf("cannot run: %s\n",
+                    evaluate("document.getElementById('note').textContent").c_str());
+        return 1;
+    }
+    std::string box = evaluate("fretstrummerPage.box()");
+    if (std::sscanf(box.c_str(), "%lf %lf %lf", &left, &top, &cssPixel) != 3) return 1;
+    std::printf("%s: %s\n", engine.c_str(), evaluate("navigator.userAgent").c_str());
+    // A first tap off the strings starts the sound.
+    mouse(at(120, 40) + "," + Press + "," + Lift);
+    std::this_thread::sleep_for(500ms);
+    // String 5, the leftmost, fades out within 1.2 s: each pluck starts from silence.
+    for (int n = 1; n <= plucks; n++) {
+        evaluate("fretstrummerPage.probeArm()");
+        if (!within(5s, [] {
+                return std::atof(evaluate("fretstrummerPage.probeQuiet()").c_str()) > 300;
+            }))
+            return std::printf("the sound never fell silent\n"), 1;
+        mouse(at(20, 160) + "," + Press + "," + Lift);
+        std::string heard;
+        if (!within(5s,
+                    [&] { return !(heard = evaluate("fretstrummerPage.probeHeard()")).empty(); }))
+            return std::printf("pluck %d was never heard\n", n), 1;
+        double toCallback = 0, onward = 0;
+        std::sscanf(heard.c_str(), "%lf %lf", &toCallback, &onward);
+        std::printf("pluck %d: %.2f ms to the callback, %.2f ms on\n", n, toCallback, onward);
+        std::fflush(stdout);
+    }
+    // Strums back and forth across the six strings, each stroke a third of a second.
+    evaluate("fretstrummerPage.record()");
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (bool right = true; std::chrono::steady_clock::now() < end; right = !right) {
+        std::string stroke = at(right ? 1 : 239, 160) + "," + Press;
+        for (int step = 1; step <= 30; step++) {
+            int x = right ? 1 + step * 8 - 2 : 239 - step * 8 + 2;
+            stroke.append(",").append(at(x, 160 + step, 10));
+        }
+        mouse(stroke + "," + Lift);
+    }
+    std::this_thread::sleep_for(1s);
+    std::ofstream(file, std::ios::binary) << bytesOfHex(evaluate("fretstrummerPage.played()"));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 7) {
+        std::fprintf(stderr,
+                     "usage: %s chromium|firefox|webkit WEB_BUILD QUERY PLUCKS SECONDS FILE\n",
+                     argv[0]);
+        return 2;
+    }
+    std::string engine = argv[1];
+    fs::path work = fs::temp_directory_path() /
+                    ("fretstrummer-probe-" + std::to_string(std::random_device{}()));
+    fs::create_directories(work);
+    std::string port = std::to_string(20000 + std::random_device{}() % 20000);
+    pid_t server = spawn({"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", argv[2], port});
+    pid_t pulse = startPulseServer(work / "pulse"), xvfb = 0;
+    if (engine == "webkit") xvfb = startXvfb(work);
+    page = engine == "firefox"  ? startFirefox(work / "profile")
+           : engine == "webkit" ? startWebKit(work / "profile")
+                                : startChromium(work / "profile");
+    int status = page ? measure(engine, "http://127.0.0.1:" + port + "/" + argv[3],
+                                std::atoi(argv[4]), std::atoi(argv[5]), argv[6])
+                      : (std::printf("cannot run: %s did not start\n", engine.c_str()), 1);
+    page.reset();
+    for (pid_t child : {server, pulse, xvfb})
+        if (child > 0) kill(child, SIGKILL), waitpid(child, nullptr, 0);
+    fs::remove_all(work);
+    return status;
+}
