@@ -8,8 +8,8 @@
 #include <mutex>
 
 // Blocks waiting or playing, oldest first: a single-producer (the feeder), single-consumer (the
-// callback) ring, with room for every block the program may have out.
-static constexpr uint32_t RingSize = 16;
+// callback) ring, with room for every block the program may have out (twenty at the most).
+static constexpr uint32_t RingSize = 32;
 static WaveBlock* ring[RingSize];
 static std::atomic<uint32_t> ringHead, ringTail;
 static uint32_t headOffset; // bytes of the oldest block already played; callback only
