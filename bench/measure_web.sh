@@ -33,9 +33,10 @@ for mode in "${modes[@]}"; do
         tail -1 "$recording.log")"
       continue
     fi
-    awk -v label="$label" '/^pluck [0-9]+:/ {n++; c[n] = $3; o[n] = $7; t[n] = $3 + $7}
+    awk -v label="$label" '/^pluck [0-9]+:/ {n++; c[n] = $3; o[n] = $8; t[n] = $3 + $8}
       function median(a, k, i, j, x) {
-        for (i = 2; i <= k; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) x = a[j], a[j] = a[j - 1], a[j - 1] = x
+        for (i = 2; i <= k; i++)
+          for (j = i; j > 1 && a[j - 1] > a[j]; j--) { x = a[j]; a[j] = a[j - 1]; a[j - 1] = x }
         return k % 2 ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2 }
       END {if (n) printf "%s: touch to sound median %.1f ms (to the callback %.1f, on to the ear %.1f) over %d plucks\n",
         label, median(t, n), median(c, n), median(o, n), n}' "$recording.log"

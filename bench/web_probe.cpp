@@ -25,26 +25,10 @@ using namespace std::chrono_literals;
 namespace {
 
 std::unique_ptr<WebDriver> page;
-double left = 0, top = 0, cssPixel = 1;
 
 std::string evaluate(const std::string& expression) {
     return page->execute("return " + expression + ";");
 }
-
-// A pointer move to canvas pixel (x, y) over `duration` ms.
-std::string at(int x, int y, int duration = 0) {
-    char move[160];
-    std::snprintf(move, sizeof move,
-                  R"({"type":"pointerMove","duration":%d,"origin":"viewport","x":%d,"y":%d})",
-                  duration, int(left + (x + 0.5) * cssPixel), int(top + (y + 0.5) * cssPixel));
-    return move;
-}
-void mouse(const std::string& actions) {
-    page->act(R"({"type":"pointer","id":"mouse","parameters":{"pointerType":"mouse"},"actions":[)" +
-              actions + "]}");
-}
-constexpr const char* Press = R"({"type":"pointerDown","button":0})";
-constexpr const char* Lift = R"({"type":"pointerUp","button":0})";
 
 std::string bytesOfHex(const std::string& hex) {
     std::string bytes;
@@ -66,11 +50,10 @@ int measure(const std::string& engine, const std::string& url, int plucks, int s
                     evaluate("document.getElementById('note').textContent").c_str());
         return 1;
     }
-    std::string box = evaluate("fretstrummerPage.box()");
-    if (std::sscanf(box.c_str(), "%lf %lf %lf", &left, &top, &cssPixel) != 3) return 1;
+    if (!page->readBox()) return std::printf("cannot run: the page shows no canvas\n"), 1;
     std::printf("%s: %s\n", engine.c_str(), evaluate("navigator.userAgent").c_str());
     // A first tap off the strings starts the sound.
-    mouse(at(120, 40) + "," + Press + "," + Lift);
+    page->mouse(page->at(120, 40) + "," + PressAction + "," + LiftAction);
     std::this_thread::sleep_for(500ms);
     // String 5, the leftmost, fades out within 1.2 s: each pluck starts from silence.
     for (int n = 1; n <= plucks; n++) {
@@ -79,7 +62,7 @@ int measure(const std::string& engine, const std::string& url, int plucks, int s
                 return std::atof(evaluate("fretstrummerPage.probeQuiet()").c_str()) > 300;
             }))
             return std::printf("the sound never fell silent\n"), 1;
-        mouse(at(20, 160) + "," + Press + "," + Lift);
+        page->mouse(page->at(20, 160) + "," + PressAction + "," + LiftAction);
         std::string heard;
         if (!within(5s,
                     [&] { return !(heard = evaluate("fretstrummerPage.probeHeard()")).empty(); }))
@@ -93,12 +76,12 @@ int measure(const std::string& engine, const std::string& url, int plucks, int s
     evaluate("fretstrummerPage.record()");
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     for (bool right = true; std::chrono::steady_clock::now() < end; right = !right) {
-        std::string stroke = at(right ? 1 : 239, 160) + "," + Press;
+        std::string stroke = page->at(right ? 1 : 239, 160) + "," + PressAction;
         for (int step = 1; step <= 30; step++) {
             int x = right ? 1 + step * 8 - 2 : 239 - step * 8 + 2;
-            stroke.append(",").append(at(x, 160 + step, 10));
+            stroke.append(",").append(page->at(x, 160 + step, 10));
         }
-        mouse(stroke + "," + Lift);
+        page->mouse(stroke + "," + LiftAction);
     }
     std::this_thread::sleep_for(1s);
     std::ofstream(file, std::ios::binary) << bytesOfHex(evaluate("fretstrummerPage.played()"));

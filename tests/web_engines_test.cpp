@@ -22,7 +22,6 @@ struct EngineTest : ::testing::TestWithParam<const char*> {
     pid_t server = 0, xvfb = 0, pulse = 0;
     std::string url;
     std::unique_ptr<WebDriver> page;
-    double left = 0, top = 0, cssPixel = 1;
 
     void SetUp() override {
         const char* web = getenv("FRETSTRUMMER_WEB");
@@ -72,8 +71,7 @@ struct EngineTest : ::testing::TestWithParam<const char*> {
                               "true";
                    }))
             << "the page never came up: " << page->failure << note();
-        std::string box = evaluate("fretstrummerPage.box()");
-        ASSERT_EQ(std::sscanf(box.c_str(), "%lf %lf %lf", &left, &top, &cssPixel), 3) << box;
+        ASSERT_TRUE(page->readBox()) << "no canvas";
         evaluate("fretstrummerPage.record()");
         ASSERT_TRUE(frameWithin([&] { return screen(); }, playView())) << "no play view";
     }
@@ -83,31 +81,16 @@ struct EngineTest : ::testing::TestWithParam<const char*> {
         return samplesOf(fromHex(evaluate("fretstrummerPage.played()")));
     }
 
-    // A pointer action at canvas pixel (x, y).
-    std::string at(int x, int y, int duration = 0) const {
-        char move[160];
-        std::snprintf(move, sizeof move,
-                      R"({"type":"pointerMove","duration":%d,"origin":"viewport","x":%d,"y":%d})",
-                      duration, int(left + (x + 0.5) * cssPixel), int(top + (y + 0.5) * cssPixel));
-        return move;
-    }
-    void mouse(const std::string& actions) {
-        page->act(
-            R"({"type":"pointer","id":"mouse","parameters":{"pointerType":"mouse"},"actions":[)" +
-            actions + "]}");
-    }
     void key(const char* type, const char* value) {
         page->act(std::string(R"({"type":"key","id":"keys","actions":[{"type":")") + type +
                   R"(","value":")" + value + "\"}]}");
     }
-    void click(int x, int y) {
-        mouse(at(x, y) + R"(,{"type":"pointerDown","button":0},{"type":"pointerUp","button":0})");
-    }
+    void click(int x, int y) { page->mouse(page->at(x, y) + "," + PressAction + "," + LiftAction); }
     // A slow stroke across the six strings, from (1, 160) to (239, 219).
     void strum() {
-        std::string stroke = at(1, 160) + R"(,{"type":"pointerDown","button":0})";
-        for (int x = 3; x < 240; x += 2) stroke.append(",").append(at(x, 160 + x / 4, 10));
-        mouse(stroke + R"(,{"type":"pointerUp","button":0})");
+        std::string stroke = page->at(1, 160) + "," + PressAction;
+        for (int x = 3; x < 240; x += 2) stroke.append(",").append(page->at(x, 160 + x / 4, 10));
+        page->mouse(stroke + "," + LiftAction);
         std::this_thread::sleep_for(600ms);
     }
 };

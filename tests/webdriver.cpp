@@ -98,6 +98,24 @@ void WebDriver::act(const std::string& sources) {
     command("WebDriver:PerformActions", "{\"actions\":[" + sources + "]}");
 }
 
+bool WebDriver::readBox() {
+    std::string box = execute("return fretstrummerPage.box();");
+    return std::sscanf(box.c_str(), "%lf %lf %lf", &left, &top, &cssPixel) == 3;
+}
+
+std::string WebDriver::at(int x, int y, int duration) const {
+    char move[160];
+    std::snprintf(move, sizeof move,
+                  R"({"type":"pointerMove","duration":%d,"origin":"viewport","x":%d,"y":%d})",
+                  duration, int(left + (x + 0.5) * cssPixel), int(top + (y + 0.5) * cssPixel));
+    return move;
+}
+
+void WebDriver::mouse(const std::string& actions) {
+    act(R"({"type":"pointer","id":"mouse","parameters":{"pointerType":"mouse"},"actions":[)" +
+        actions + "]}");
+}
+
 namespace {
 
 // Firefox's own protocol: "length:json" both ways; a command is [0, id, name, parameters],

@@ -23,7 +23,18 @@ struct WebDriver {
     void navigate(const std::string& url);
     // Input: WebDriver's actions, one pointer or key source a list.
     void act(const std::string& sources);
+
+    // Where the page's canvas is, in CSS pixels, and the size of its pixels: read from the page
+    // (false when it gives none).
+    double left = 0, top = 0, cssPixel = 1;
+    bool readBox();
+    // A pointer move to canvas pixel (x, y) over `duration` ms, as an action; the mouse's
+    // actions, performed.
+    std::string at(int x, int y, int duration = 0) const;
+    void mouse(const std::string& actions);
 };
+inline constexpr const char* PressAction = R"({"type":"pointerDown","button":0})";
+inline constexpr const char* LiftAction = R"({"type":"pointerUp","button":0})";
 
 // Starts the browser headless with a fresh profile in `folder` and connects to it; null when
 // the browser or its driver is missing or does not answer.
