@@ -52,7 +52,9 @@ pid_t startXvfb(const std::filesystem::path& folder) {
             return number.find('\n') != std::string::npos;
         }))
         return 0;
-    setenv("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str(), 1);
+    std::string name(1, ':');
+    name.append(number, 0, number.find('\n'));
+    setenv("DISPLAY", name.c_str(), 1);
     return xvfb;
 }
 
