@@ -1,4 +1,5 @@
 // The real platform's own-path role, on this very test program.
+#include "audio/audio_output.h"
 #include "platform/platform.h"
 
 #include <gtest/gtest.h>
@@ -51,4 +52,26 @@ TEST(PlatformSignals, TheFirstQuitSignalIsAQuitMessageASecondEndsTheProcess) {
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
     close(report[0]);
+}
+
+// A sound server is asked to keep the device buffer, rounded up to whole milliseconds, and 18 ms
+// more; a player's own PULSE_LATENCY_MSEC stands.
+TEST(PlatformWaveOpen, AsksASoundServerForTheDeviceBufferAndAMargin) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    PcmFormat format{1, 1, OutputRate, OutputRate * 2, 2, 16, 0};
+    auto requested = [&format](uint32_t deviceBytes) {
+        platformWaveDeviceBuffer(deviceBytes);
+        WaveDevice device{};
+        if (platformWaveOpen(&device, &format) != 0) return std::string("not opened");
+        platformWaveClose(device);
+        const char* latency = getenv("PULSE_LATENCY_MSEC");
+        return std::string(latency ? latency : "unset");
+    };
+    unsetenv("PULSE_LATENCY_MSEC");
+    EXPECT_EQ(requested(512), "30"); // 256 samples: 11.6 ms
+    unsetenv("PULSE_LATENCY_MSEC");
+    EXPECT_EQ(requested(128), "21"); // the low-latency mode's 64 samples: 2.9 ms
+    setenv("PULSE_LATENCY_MSEC", "45", 1);
+    EXPECT_EQ(requested(512), "45");
+    unsetenv("PULSE_LATENCY_MSEC");
 }

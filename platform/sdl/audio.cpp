@@ -97,7 +97,9 @@ static constexpr int ServerMarginMs = 18;
 static void keepServerAhead(int rate) {
     if (rate <= 0) return;
     char ahead[16];
-    std::snprintf(ahead, sizeof ahead, "%d", deviceSamples * 1000 / rate + ServerMarginMs);
+    // The device buffer in whole milliseconds, rounded up: 12 for 256 samples, 3 for 64.
+    int bufferMs = (deviceSamples * 1000 + rate - 1) / rate;
+    std::snprintf(ahead, sizeof ahead, "%d", bufferMs + ServerMarginMs);
     setenv("PULSE_LATENCY_MSEC", ahead, 0);
 }
 
