@@ -77,25 +77,52 @@ static void mix(int which) {
     unlockVoices();
 }
 
+// Where the device drives the feeder (a platform without threads), the block it waits for next.
+static bool feederDriven;
+static int feederNext;
+
+// Every block starts as handed back, so the first wait for each passes at once.
+static void startFeeding() {
+    std::memset(scratch[0], 0, OutputBlock[0].bufferLength);
+    for (int i = 0; i < playing.blockCount; i++)
+        OutputBlock[i].flags.fetch_or(WaveBlockDone, std::memory_order_acq_rel);
+    feederNext = 0;
+}
+
+// One turn of the feeder for a block handed back. By default: queue A, mix B; queue B, mix A.
+// In the low-latency mode a block is mixed when it comes back, and queued at once. 0 when the
+// round is over and a stop was asked for.
+static int feedBlock(int which) {
+    int count = playing.blockCount;
+    if (!playing.mixAhead) mix(which);
+    refillAndQueue(which);
+    if (playing.mixAhead) mix((which + 1) % count);
+    return !(which == count - 1 && stopRequested.load(std::memory_order_acquire));
+}
+
 void AudioFeeder() {
     platformRaiseThreadPriority();
-    int count = playing.blockCount;
-    std::memset(scratch[0], 0, OutputBlock[0].bufferLength);
-    // Every block starts as handed back, so the first wait for each passes at once.
-    for (int i = 0; i < count; i++)
-        OutputBlock[i].flags.fetch_or(WaveBlockDone, std::memory_order_acq_rel);
+    startFeeding();
     if (!stopRequested.load(std::memory_order_acquire)) {
-        // By default: wait for A, queue A, mix B; wait for B, queue B, mix A. In the low-latency
-        // mode a block is mixed when it comes back, and queued at once.
-        for (int which = 0;; which = (which + 1) % count) {
-            if (!waitForBlock(OutputBlock[which])) break;
-            if (!playing.mixAhead) mix(which);
-            refillAndQueue(which);
-            if (playing.mixAhead) mix((which + 1) % count);
-            if (which == count - 1 && stopRequested.load(std::memory_order_acquire)) break;
-        }
+        for (int which = 0;; which = (which + 1) % playing.blockCount)
+            if (!waitForBlock(OutputBlock[which]) || !feedBlock(which)) break;
     }
     feederStopped.store(1, std::memory_order_release);
+}
+
+// The feeder's turns as a device that drives it calls for them: every block handed back, in
+// the same order as the thread's, on the thread the device calls from.
+static void feedHandedBack() {
+    while (!feederStopped.load(std::memory_order_acquire)) {
+        if (!isDone(OutputBlock[feederNext])) {
+            if (stopRequested.load(std::memory_order_acquire))
+                feederStopped.store(1, std::memory_order_release);
+            return;
+        }
+        int which = feederNext;
+        feederNext = (which + 1) % playing.blockCount;
+        if (!feedBlock(which)) feederStopped.store(1, std::memory_order_release);
+    }
 }
 
 // Undoes what openAudio got so far: the first `prepared` blocks and the device.
@@ -151,7 +178,12 @@ int openAudio(uint32_t channels, uint32_t rate, uint32_t blockSize) {
         }
     }
     for (Voice& voice : VoicePool) stopVoice(&voice);
-    if (!platformStartThread(AudioFeeder)) {
+    // Without threads the device feeds the blocks as it hands them back, starting now.
+    feederDriven = platformWaveDriveFeeder(outputDevice, feedHandedBack) != 0;
+    if (feederDriven) {
+        startFeeding();
+        feedHandedBack();
+    } else if (!platformStartThread(AudioFeeder)) {
         giveBack(playing.blockCount);
         return 0;
     }
@@ -177,10 +209,14 @@ void closeAudio() {
         }
         return true;
     };
+    // A driven feeder takes its turns on this thread, between the program's messages: it has
+    // none left, and the device plays nothing while this thread waits.
+    if (feederDriven) feederStopped.store(1, std::memory_order_release);
     bool stopped = waitFor([] { return feederStopped.load(std::memory_order_acquire) != 0; });
     // The device plays out the last blocks the feeder queued.
     deadline = Clock::now() + blockPeriods(PlayOutBlockPeriods);
-    if (stopped) waitFor([used] { return std::all_of(OutputBlock, used, isDone); });
+    if (stopped && !feederDriven)
+        waitFor([used] { return std::all_of(OutputBlock, used, isDone); });
 
     for (WaveBlock* block = OutputBlock; block != used; block++)
         platformWaveUnprepare(outputDevice, block, sizeof(WaveBlock));

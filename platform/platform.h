@@ -115,6 +115,11 @@ void platformWaveWait(WaveDevice device, const WaveBlock* block, uint32_t millis
 int platformWaveUnprepare(WaveDevice device, WaveBlock* block, uint32_t size);
 // Closes the device. Once it returns, the device reads no block any more.
 int platformWaveClose(WaveDevice device);
+// Where the program may start no thread, the device itself drives the feeder: it calls `feed`
+// each time it has handed blocks back (and the feeder queues them again, in its own order), on
+// the program's own thread between its messages, never while the program runs. 1 when the
+// device does so; 0 where the program starts a feeder thread instead (every port with threads).
+int platformWaveDriveFeeder(WaveDevice device, void (*feed)());
 
 // ---- Threads (every port that plays sound)
 

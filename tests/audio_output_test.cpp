@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -213,6 +214,46 @@ TEST_F(AudioOutputTest, LowLatencyBlocksAreSmallerTakenInTurnAndEachMixedAsItGoe
     blocks = runBlocks(16, 9);
     std::vector<ScriptedBlock> later(blocks.begin() + 9, blocks.end());
     expectNoteFrom(later, 0, note);
+}
+
+// Where the device drives the feeder no thread starts, and the blocks go out in the thread's
+// order: a pluck sounds from the very block the thread's order gives it, in either layout.
+TEST_F(AudioOutputTest, WhereTheDeviceDrivesTheFeederTheBlocksGoOutInTheThreadsOrder) {
+    std::vector<int16_t> note = rampNote(1500);
+    auto pluck = [&note] {
+        lockVoices();
+        allocateVoice(note.data(), 3000);
+        unlockVoices();
+    };
+    auto play = [](int blocks) {
+        for (int i = 0; i < blocks; i++) ASSERT_EQ(scriptedPlayBlocks(1), 1) << i;
+    };
+    for (OutputLayout layout : {DefaultLayout, LowLatencyLayout}) {
+        SCOPED_TRACE(layout.mixAhead ? "default" : "low-latency");
+        scriptedReset();
+        PlayLayout = layout;
+        scriptedDriveFeeder(true);
+        ASSERT_EQ(openAudio(1, OutputRate, layout.blockSamples * 2), 1);
+        std::vector<std::string> calls = scriptedCalls();
+        EXPECT_EQ(calls.back(), "waveDriveFeeder");
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "startThread"), 0);
+        // Every block goes out at once; by default B's next round is mixed meanwhile.
+        size_t count = layout.mixAhead ? 2 : 3;
+        EXPECT_EQ(scriptedQueuedCount(), count);
+        play(3);
+        pluck();
+        play(6);
+        std::vector<ScriptedBlock> blocks = scriptedQueuedBlocks();
+        ASSERT_EQ(blocks.size(), count + 9);
+        for (size_t i = 0; i < blocks.size(); i++) EXPECT_EQ(blocks[i].which, "ABC"[i % count]);
+        // By default the block mixed before the pluck goes out first; a low-latency block is
+        // mixed as it goes out.
+        expectNoteFrom(blocks, layout.mixAhead ? count + 4 : count + 3, note);
+        closeAudio();
+        EXPECT_EQ(scriptedCalls().back(), "waveClose");
+        EXPECT_EQ(feederStopped.load(), 1);
+        for (const Voice& voice : VoicePool) EXPECT_NE(voice.isFree.load(), 0);
+    }
 }
 
 TEST_F(AudioOutputTest, PlucksGoOutAsMidiAndWithMidiAloneTheMixRunsUnheard) {

@@ -70,6 +70,9 @@ int platformWaveUnprepare(WaveDevice, WaveBlock*, uint32_t) {
 int platformWaveClose(WaveDevice) {
     return 1;
 }
+int platformWaveDriveFeeder(WaveDevice, void (*)()) {
+    return 0;
+}
 
 // ---- Threads
 

@@ -61,6 +61,10 @@ std::vector<ScriptedBlock> scriptedQueuedBlocks();
 size_t scriptedQueuedCount();
 // Whether queued blocks are kept (they are, until told otherwise).
 void scriptedKeepBlocks(bool keep);
+// The device drives the feeder (as a port without threads does) rather than the program
+// starting a feeder thread: scriptedPlayBlocks then feeds the blocks it hands back. Manual
+// playback only.
+void scriptedDriveFeeder(bool drive);
 // Refuse the next open; refuse the nth prepare from now (1 the next one, 0 none).
 void scriptedRefuseWaveOpen(bool refuse);
 void scriptedRefuseWavePrepare(int nth);

@@ -23,6 +23,8 @@ static std::condition_variable handedBack; // with scriptedMutex
 static bool stallClose = false;
 static int closing = 0;                   // closes under way
 static std::condition_variable closeGate; // with scriptedMutex
+static bool driveFeeder = false;
+static void (*drivenFeed)() = nullptr; // what scriptedPlayBlocks calls after handing back
 
 static char nameOf(const WaveBlock* block) {
     for (size_t i = 0; i < headers.size(); i++)
@@ -91,8 +93,21 @@ void scriptedSetPlayback(ScriptedPlayback mode) {
 }
 
 int scriptedPlayBlocks(int count) {
+    void (*feed)() = nullptr;
+    int played = 0;
+    {
+        std::lock_guard<std::mutex> guard(scriptedMutex);
+        played = playHeld(count);
+        feed = drivenFeed;
+    }
+    // The feed queues blocks again, which takes the lock.
+    if (played && feed) feed();
+    return played;
+}
+
+void scriptedDriveFeeder(bool drive) {
     std::lock_guard<std::mutex> guard(scriptedMutex);
-    return playHeld(count);
+    driveFeeder = drive;
 }
 
 int scriptedHeldBlocks() {
@@ -146,6 +161,8 @@ void scriptedResetWave() {
     queued.clear();
     queuedCount = 0;
     keepBlocks = true;
+    driveFeeder = false;
+    drivenFeed = nullptr;
 }
 
 uint32_t platformWaveDeviceBuffer(uint32_t bytes) {
@@ -222,5 +239,15 @@ int platformWaveClose(WaveDevice) {
     for (WaveBlock* block : held) block->flags.fetch_and(~WaveBlockQueued);
     held.clear();
     deviceOpen = false;
+    drivenFeed = nullptr;
     return 0;
+}
+
+// Recorded only where the device drives the feeder, so that a port's usual calls read as ever.
+int platformWaveDriveFeeder(WaveDevice, void (*feed)()) {
+    std::lock_guard<std::mutex> guard(scriptedMutex);
+    if (!driveFeeder) return 0;
+    scriptedRecord("waveDriveFeeder");
+    drivenFeed = feed;
+    return 1;
 }

@@ -203,3 +203,8 @@ int platformWaveClose(WaveDevice) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return 0;
 }
+
+// The program has its feeder thread.
+int platformWaveDriveFeeder(WaveDevice, void (*)()) {
+    return 0;
+}

@@ -137,3 +137,8 @@ int platformWaveClose(WaveDevice) {
     waveOutClose(waveOut);
     return 0;
 }
+
+// The program has its feeder thread.
+int platformWaveDriveFeeder(WaveDevice, void (*)()) {
+    return 0;
+}
