@@ -27,6 +27,4 @@ set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env ${web_environment})
 # second, debugging variant of Emscripten's C library (minutes on a fresh machine) that the
 # page never uses.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
-# The program has threads: the feeder, and the program itself beside the page's own thread.
-set(CMAKE_CXX_FLAGS_INIT -pthread)
-set(CMAKE_EXE_LINKER_FLAGS_INIT -pthread)
+# The page has two programs, with threads and without (cmake/web.cmake): each target says which.

@@ -17,6 +17,17 @@
 using Frame = std::vector<uint8_t>; // 240 x 320, blue green red, top row first
 
 // What the scripted platform shows: the play view, and the editor of a chord not set yet.
+// An expression true once the page's service worker is active: a page loaded from here on is
+// served from its cache. The worker never takes over the page that installed it.
+inline constexpr char WorkerActive[] =
+    "(navigator.serviceWorker.ready.then((r) => (window.workerActive = !!r.active)), "
+    "!!window.workerActive)";
+// The states of the worker's installing, waiting and active versions ("none" without one), as
+// read at the call before.
+inline constexpr char WorkerStates[] =
+    "(navigator.serviceWorker.getRegistration().then((r) => (window.workerStates = r ? "
+    "[r.installing, r.waiting, r.active].map((w) => w && w.state).join() : 'none')), "
+    "window.workerStates)";
 const Frame& playView();
 const Frame& editorView();
 

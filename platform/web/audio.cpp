@@ -3,12 +3,15 @@
 #include "platform/platform.h"
 #include "platform/shared/port.h"
 #include "platform/shared/wave_ring.h"
+#include "platform/web/web_platform.h"
 
 #include <emscripten.h>
 
 #include <atomic>
 
 static std::atomic<bool> deviceOpen;
+// The feeder's turns, where the node drives it (the program without threads).
+static void (*drivenFeed)();
 
 // The page's node takes this many samples at a time, whatever the blocks: the least a
 // ScriptProcessorNode takes.
@@ -32,8 +35,15 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     return 0;
 }
 
+int platformWaveDriveFeeder(WaveDevice, void (*feed)()) {
+    if (WebHasThreads) return 0;
+    drivenFeed = feed;
+    return 1;
+}
+
 int platformWaveClose(WaveDevice) {
     if (!deviceOpen.exchange(false)) return 1;
+    drivenFeed = nullptr;
     // Once the page has let its node go it pulls no more: the blocks are free.
     MAIN_THREAD_EM_ASM({ fretstrummerPage.closeAudio(); });
     ringDrop();
@@ -46,5 +56,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int16_t* webAudioPull(int count) {
     static int16_t samples[4096];
     if (count < 0 || count > 4096) count = 4096;
     ringPlay(reinterpret_cast<uint8_t*>(samples), count * 2);
+    // The blocks just handed back go out again at once, as the feeder thread would send them.
+    if (drivenFeed) drivenFeed();
     return samples;
 }

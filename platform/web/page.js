@@ -5,6 +5,8 @@ var fretstrummerPage = (function () {
   let canvas = null, context = null, ready = false;
   let audio = null, node = null, audioRate = 0, nodeSamples = 0;
   let wakeLock = null, awake = false, midiOutput = null, laidOutLandscape = 0;
+  // The program without threads, while it waits for a message: how to wake it.
+  let asleep = null;
   const played = []; // what the node played, once record() is asked for
   let recording = false;
 
@@ -97,6 +99,18 @@ var fretstrummerPage = (function () {
     }, () => (wakeLock = null));
   }
 
+  // Hands the program an event, and wakes it if it waits for one (the program without
+  // threads; the one with threads wakes on its own).
+  function tell(procedure, ...values) {
+    const result = procedure(...values);
+    if (asleep) {
+      const wakeUp = asleep;
+      asleep = null;
+      wakeUp();
+    }
+    return result;
+  }
+
   function pointer(what, event) {
     const touch = event.pointerType !== "mouse";
     if (!touch && what !== 1 && event.button !== 0) return;
@@ -109,7 +123,7 @@ var fretstrummerPage = (function () {
     const box = canvas.getBoundingClientRect();
     const x = Math.floor((event.clientX - box.left) * canvas.width / box.width);
     const y = Math.floor((event.clientY - box.top) * canvas.height / box.height);
-    Module._webPointer(what, touch ? 1 : 0, event.pointerId, x, y, event.buttons);
+    tell(Module._webPointer, what, touch ? 1 : 0, event.pointerId, x, y, event.buttons);
   }
 
   function key(down, event) {
@@ -118,7 +132,7 @@ var fretstrummerPage = (function () {
     if (down) startAudio();
     // The browser's own shortcuts stay the browser's.
     if (!event.ctrlKey && !event.metaKey && !/^F[0-9]+$/.test(event.code)) event.preventDefault();
-    Module._webKey(down ? 1 : 0, code, event.altKey ? 1 : 0);
+    tell(Module._webKey, down ? 1 : 0, code, event.altKey ? 1 : 0);
   }
 
   function listen() {
@@ -130,12 +144,12 @@ var fretstrummerPage = (function () {
     canvas.addEventListener("contextmenu", (e) => e.preventDefault());
     addEventListener("keydown", (e) => key(true, e));
     addEventListener("keyup", (e) => key(false, e));
-    addEventListener("focus", () => Module._webWindowEvent(1));
-    addEventListener("blur", () => Module._webWindowEvent(0));
+    addEventListener("focus", () => tell(Module._webWindowEvent, 1));
+    addEventListener("blur", () => tell(Module._webWindowEvent, 0));
     // Turned, the pad moves below or beside the strings.
     addEventListener("resize", () => {
       const landscape = page.landscape();
-      if (landscape !== laidOutLandscape && Module._webTurn(page.touchScreen(), landscape))
+      if (landscape !== laidOutLandscape && tell(Module._webTurn, page.touchScreen(), landscape))
         laidOutLandscape = landscape;
       layOut();
     });
@@ -143,7 +157,7 @@ var fretstrummerPage = (function () {
     document.addEventListener("visibilitychange", () => {
       const shown = document.visibilityState === "visible";
       if (audio) (shown ? audio.resume() : audio.suspend()).catch(() => {});
-      if (shown) holdWakeLock(), Module._webWindowEvent(2);
+      if (shown) holdWakeLock(), tell(Module._webWindowEvent, 2);
     });
     // No pinch or double-tap zoom: a strum would scale the page.
     for (const gesture of ["gesturestart", "dblclick"])
@@ -243,6 +257,9 @@ var fretstrummerPage = (function () {
     },
     midiClose() {
       midiOutput = null;
+    },
+    sleeping(wakeUp) {
+      asleep = wakeUp;
     },
     // A line on the page for the player (index.html's), until it is taken back.
     say: (text) => fretstrummerNote.say(text),

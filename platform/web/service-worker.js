@@ -1,14 +1,25 @@
 // service-worker.js -- keeps the page working offline once loaded, and gives it the headers
-// that make it cross-origin isolated (its threads need them) wherever it is hosted.
-const cacheName = "fretstrummer";
+// that make it cross-origin isolated (the program with threads needs them) wherever it is
+// hosted. The build writes its version in here: each build is cached whole, under a name of
+// its own, and the page is only ever served from one.
+const version = "@FRETSTRUMMER_WEB_VERSION@";
+const cacheName = "fretstrummer-" + version;
 const files = ["./", "index.html", "index.js", "index.wasm", "index.worker.js", "index.data",
-               "manifest.webmanifest", "icon.png"];
+               "index-single.js", "index-single.wasm", "manifest.webmanifest", "icon.png"];
 
+// A new build is fetched whole in the background, past the browser's own cache, while the page
+// plays on the one it started with; it takes over at the next start, once no page of the old
+// build is open.
 self.addEventListener("install", (event) => {
-  event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(files)));
-  self.skipWaiting();
+  event.waitUntil(caches.open(cacheName).then((cache) =>
+    cache.addAll(files.map((file) => new Request(file, { cache: "reload" })))));
 });
-self.addEventListener("activate", (event) => event.waitUntil(self.clients.claim()));
+// In charge, it lets the older builds' files go.
+self.addEventListener("activate", (event) => {
+  event.waitUntil(caches.keys().then((names) => Promise.all(
+    names.filter((name) => name.startsWith("fretstrummer-") && name !== cacheName)
+      .map((name) => caches.delete(name)))));
+});
 
 function isolated(response) {
   if (!response || response.status === 0) return response;
@@ -20,21 +31,10 @@ function isolated(response) {
                                        headers });
 }
 
-// From the cache at once, refreshed from the network behind it for the next visit; from the
-// network when the file is not cached yet.
+// The build's files from its cache; anything else from the network.
 self.addEventListener("fetch", (event) => {
   const request = event.request;
   if (request.method !== "GET" || new URL(request.url).origin !== location.origin) return;
-  event.respondWith(caches.open(cacheName).then(async (cache) => {
-    const cached = await cache.match(request, { ignoreSearch: true });
-    const fresh = fetch(request).then((response) => {
-      if (response.ok) cache.put(request, response.clone());
-      return response;
-    });
-    if (cached) {
-      event.waitUntil(fresh.catch(() => {}));
-      return isolated(cached);
-    }
-    return isolated(await fresh);
-  }));
+  event.respondWith(caches.open(cacheName).then(async (cache) =>
+    isolated((await cache.match(request, { ignoreSearch: true })) || (await fetch(request)))));
 });

@@ -1,8 +1,8 @@
 // system.cpp -- process-level roles in the browser: the page's end, the screen kept on, where
 // the program's files are. The page's side is in page.js.
 #include "platform/platform.h"
-#include "platform/posix/thread.h"
 #include "platform/shared/port.h"
+#include "platform/web/web_platform.h"
 
 #include <emscripten.h>
 
@@ -10,7 +10,7 @@
 #include <cstring>
 
 void portEndProcess(int code) {
-    joinStartedThreads(20); // as on Linux: the feeder and the close are only returning
+    joinWebThreads(); // as on Linux: the feeder and the close are only returning
     // The page learns the code (Module.onExit) and shows that the instrument has ended.
     emscripten_force_exit(code);
     __builtin_unreachable();

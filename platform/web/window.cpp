@@ -135,12 +135,7 @@ void platformUpdateWindow(WindowHandle) {
     showAll();
 }
 
-// The page's thread queues the events; the program's thread only waits for them.
-bool portWaitForEvent() {
-    waitForQueuedMessage();
-    return true;
-}
-
+// The page queues the events; the program only waits for them (threads.cpp, single.cpp).
 bool portTakeEvent() {
     return false;
 }
