@@ -1,31 +1,26 @@
-# The web page: the core on the browser's platform, index.html with index.js, its wasm, its
-# worker and index.data (the Media folder) beside it, and what makes it work offline.
-# Included by CMakeLists.txt for an Emscripten target.
-# Two programs from the same sources: index.js with threads, for pages that may share memory
-# between them (cross-origin isolated, with SharedArrayBuffer), and index-single.js without, for
-# the rest. index.html picks one as it loads.
+# The web page: the core on the browser's platform, index.html with the program, index.data (the
+# Media folder) beside it, and what makes it work offline. Included by CMakeLists.txt for an
+# Emscripten target. The page has two programs from the same sources: index.js (its wasm and its
+# worker) with threads, for pages that may share memory between them (cross-origin isolated,
+# with SharedArrayBuffer), and index-single.js without, for the rest; index.html picks one as
+# it loads.
 set(web_dir ${CMAKE_SOURCE_DIR}/platform/web)
 set(web_exports _main,_webPointer,_webKey,_webKeyCount,_webKeyName,_webKeyCode,_webWindowEvent,_webTurn,_webAudioPull)
 set(web_common_link -sINITIAL_MEMORY=64MB -sTOTAL_STACK=1MB -sENVIRONMENT=web,worker -sEXIT_RUNTIME
     -g0 -sEXPORTED_FUNCTIONS=${web_exports} --pre-js ${web_dir}/page.js
     --preload-file ${FRETSTRUMMER_MEDIA_DIR}@/Media)
 
+set(web_platform_sources platform/web/system.cpp platform/web/audio.cpp platform/web/window.cpp
+    platform/web/text.cpp ${FRETSTRUMMER_SHARED_PLATFORM} platform/shared/wave_ring.cpp
+    platform/posix/file.cpp)
+
 # With threads the program runs on a thread of its own (its message loop blocks), with a pool
 # for it, the feeder and the device's closing; memory is fixed, so the page's views of it never
 # go stale.
 target_compile_options(fretstrummer_core PUBLIC -pthread)
 target_link_options(fretstrummer_core PUBLIC -pthread)
-add_library(fretstrummer_platform_web STATIC
-  platform/web/system.cpp
-  platform/web/audio.cpp
-  platform/web/window.cpp
-  platform/web/text.cpp
-  platform/web/threads.cpp
-  ${FRETSTRUMMER_SHARED_PLATFORM}
-  platform/shared/wave_ring.cpp
-  platform/posix/file.cpp
-  platform/posix/thread.cpp
-)
+add_library(fretstrummer_platform_web STATIC ${web_platform_sources}
+  platform/web/threads.cpp platform/posix/thread.cpp)
 target_compile_options(fretstrummer_platform_web PUBLIC -pthread)
 add_executable(fretstrummer platform/shared/main.cpp)
 target_link_libraries(fretstrummer PRIVATE
@@ -37,16 +32,8 @@ set_target_properties(fretstrummer PROPERTIES OUTPUT_NAME index)
 # Without threads the program runs on the page's own thread: its wait for a message lets the
 # page go on (Asyncify), and the audio node drives the feeder as it pulls the sound.
 add_library(fretstrummer_core_single STATIC ${FRETSTRUMMER_CORE_SOURCES})
-add_library(fretstrummer_platform_web_single STATIC
-  platform/web/system.cpp
-  platform/web/audio.cpp
-  platform/web/window.cpp
-  platform/web/text.cpp
-  platform/web/single.cpp
-  ${FRETSTRUMMER_SHARED_PLATFORM}
-  platform/shared/wave_ring.cpp
-  platform/posix/file.cpp
-)
+add_library(fretstrummer_platform_web_single STATIC ${web_platform_sources}
+  platform/web/single.cpp)
 add_executable(fretstrummer_single platform/shared/main.cpp)
 target_link_libraries(fretstrummer_single PRIVATE
   fretstrummer_core_single fretstrummer_platform_web_single fretstrummer_warnings)
@@ -71,7 +58,7 @@ add_custom_command(TARGET fretstrummer_single POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E remove ${CMAKE_BINARY_DIR}/index-single.data)
 add_dependencies(fretstrummer_single fretstrummer)
 
-# Beside the program: the page, its service worker, its manifest and its icon.
+# Beside the programs: the page, its manifest and its icon.
 add_custom_command(TARGET fretstrummer POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${web_dir}/index.html ${web_dir}/manifest.webmanifest
           ${CMAKE_BINARY_DIR}

@@ -1,6 +1,7 @@
 // The real platform's own-path role, on this very test program.
 #include "audio/audio_output.h"
 #include "platform/platform.h"
+#include "platform/shared/wave_ring.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 TEST(PlatformExecutablePath, NamesThisProgramWholeOrNotAtAll) {
     char path[4200];
@@ -74,4 +76,40 @@ TEST(PlatformWaveOpen, AsksASoundServerForTheDeviceBufferAndAMargin) {
     setenv("PULSE_LATENCY_MSEC", "45", 1);
     EXPECT_EQ(requested(512), "45");
     unsetenv("PULSE_LATENCY_MSEC");
+}
+
+// The ring hands a block back at the device's next call, once it has played; for a device that
+// calls in bursts, as soon as its last byte is taken. Each call plays the blocks' bytes in turn.
+TEST(WaveRing, HandsABlockBackAtTheNextCallOrAtOnceForABurstingDevice) {
+    uint8_t bytes[3][4] = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}};
+    WaveBlock blocks[3]{};
+    for (bool atOnce : {false, true}) {
+        SCOPED_TRACE(atOnce ? "at once" : "at the next call");
+        ringReset();
+        if (atOnce) ringHandBackAtOnce();
+        for (int i = 0; i < 3; i++) {
+            blocks[i].buffer = bytes[i];
+            blocks[i].bufferLength = 4;
+            blocks[i].flags.store(0);
+            ASSERT_EQ(platformWavePrepare(1, &blocks[i], sizeof(WaveBlock)), 0);
+            ASSERT_EQ(platformWaveQueue(1, &blocks[i], sizeof(WaveBlock)), 0);
+        }
+        auto done = [&blocks] {
+            std::string flags;
+            for (const WaveBlock& block : blocks)
+                flags += block.flags.load() & WaveBlockDone ? 'D' : '-';
+            return flags;
+        };
+        uint8_t out[6];
+        EXPECT_EQ(ringPlay(out, 6), 0);
+        EXPECT_EQ(std::vector<uint8_t>(out, out + 6), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+        EXPECT_EQ(done(), atOnce ? "D--" : "---");
+        EXPECT_EQ(ringPlay(out, 6), 0);
+        EXPECT_EQ(std::vector<uint8_t>(out, out + 6), (std::vector<uint8_t>{7, 8, 9, 10, 11, 12}));
+        // The last block, with nothing behind it, comes back at once either way.
+        EXPECT_EQ(done(), atOnce ? "DDD" : "D-D");
+        EXPECT_EQ(ringPlay(out, 2), 1); // run out: silence
+        EXPECT_EQ(done(), "DDD");
+        ringDrop();
+    }
 }

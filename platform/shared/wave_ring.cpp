@@ -22,13 +22,19 @@ static int playingCount;
 static std::mutex handBackLock;
 static std::condition_variable handedBack;
 static std::atomic<bool> accepting; // between ringReset and ringDrop
+static bool atOnce;                 // callback only
 
 void ringReset() {
     ringHead.store(0);
     ringTail.store(0);
     headOffset = 0;
     playingCount = 0;
+    atOnce = false;
     accepting.store(true);
+}
+
+void ringHandBackAtOnce() {
+    atOnce = true;
 }
 
 int platformWavePrepare(WaveDevice, WaveBlock* block, uint32_t size) {
@@ -78,10 +84,11 @@ int ringPlay(uint8_t* stream, int length) {
         if (headOffset == block->bufferLength) {
             // Its last byte is taken. The feeder gets the block back once it has played, so
             // that what it mixes next is as fresh as it can be; with nothing queued behind it,
-            // at once, as the feeder is late or stopping.
+            // at once, as the feeder is late or stopping; and at once for a device that calls
+            // in bursts.
             headOffset = 0;
             ringHead.store(head + 1, std::memory_order_release);
-            if (head + 1 == ringTail.load(std::memory_order_acquire))
+            if (atOnce || head + 1 == ringTail.load(std::memory_order_acquire))
                 handBack(block);
             else
                 playing[playingCount++] = block;

@@ -12,3 +12,7 @@ void ringReset();
 int ringPlay(uint8_t* stream, int length);
 // Lets go of every block the device holds, once it calls back no more, and takes no more.
 void ringDrop();
+// From now on until the next ringReset, a block is handed back as soon as its last byte is
+// taken, rather than at the device's next call: for a device that calls in bursts, two calls
+// back to back, the second before the feeder has had a turn. The callback's own thread only.
+void ringHandBackAtOnce();

@@ -10,6 +10,7 @@
 #include <atomic>
 
 static std::atomic<bool> deviceOpen;
+static std::atomic<uint32_t> openRate{1};
 // The feeder's turns, where the node drives it (the program without threads).
 static void (*drivenFeed)();
 
@@ -26,6 +27,7 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     if (format->formatTag != 1 || format->bitsPerSample != 16 || format->channels != 1)
         return refuse("only mono 16-bit PCM plays"), 1;
     ringReset();
+    openRate = format->samplesPerSecond;
     // Sound starts with the first touch, click or key: browsers allow no sooner.
     if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.openAudio($0, $1); },
                                 format->samplesPerSecond, NodeSamples))
@@ -55,6 +57,21 @@ int platformWaveClose(WaveDevice) {
 extern "C" EMSCRIPTEN_KEEPALIVE int16_t* webAudioPull(int count) {
     static int16_t samples[4096];
     if (count < 0 || count > 4096) count = 4096;
+    // Firefox calls its node in pairs, the second at once: the blocks the first took must be
+    // back with the feeder by then. A call within a quarter of the node's period of the one
+    // before is part of a burst; a device whose calls come in bursts again and again calls in
+    // bursts, where one late call that the next catches up on (as in Chromium now and then)
+    // does not make it one. Without threads the feeder takes its turn straight after each call
+    // (below), bursts or not.
+    static double lastCall;
+    static int bursts;
+    double now = emscripten_get_now();
+    if (now - lastCall < 250.0 * NodeSamples / openRate.load())
+        bursts += 4;
+    else if (bursts > 0)
+        bursts--;
+    if (WebHasThreads && bursts >= 16) ringHandBackAtOnce();
+    lastCall = now;
     ringPlay(reinterpret_cast<uint8_t*>(samples), count * 2);
     // The blocks just handed back go out again at once, as the feeder thread would send them.
     if (drivenFeed) drivenFeed();
