@@ -7,8 +7,19 @@ var fretstrummerPage = (function () {
   let wakeLock = null, awake = false, midiOutput = null, laidOutLandscape = 0;
   // The program without threads, while it waits for a message: how to wake it.
   let asleep = null;
-  const played = []; // what the node played, once record() is asked for
+  // What the node played, once record() is asked for: kept in one array that doubles as it
+  // fills, so that recording makes no garbage for the collector to pause the page over.
+  let played = new Int16Array(0), playedLength = 0;
   let recording = false;
+  function keep(at, length) {
+    if (playedLength + length > played.length) {
+      const larger = new Int16Array(Math.max(2 * played.length, 1 << 16));
+      larger.set(played.subarray(0, playedLength));
+      played = larger;
+    }
+    played.set(HEAP16.subarray(at, at + length), playedLength);
+    playedLength += length;
+  }
 
   // The virtual-key code of a key by its place (KeyboardEvent.code), from the program's own
   // key table: every printable key holds a chord whatever the layout prints on it.
@@ -53,7 +64,7 @@ var fretstrummerPage = (function () {
         const out = event.outputBuffer.getChannelData(0);
         const at = Module._webAudioPull(out.length) >> 1;
         for (let i = 0; i < out.length; i++) out[i] = HEAP16[at + i] / 32768;
-        if (recording) played.push(HEAP16.slice(at, at + out.length));
+        if (recording) keep(at, out.length);
         if (probe) probeHear(event, at, out.length);
       };
       node.connect(audio.destination);
@@ -280,14 +291,9 @@ var fretstrummerPage = (function () {
     audioState: () => (audio ? audio.state : "none"),
     record() {
       recording = true;
-      played.length = 0;
+      playedLength = 0;
     },
-    played() {
-      const all = new Int16Array(played.reduce((n, part) => n + part.length, 0));
-      let at = 0;
-      for (const part of played) all.set(part, at), (at += part.length);
-      return hex(new Uint8Array(all.buffer));
-    },
+    played: () => hex(new Uint8Array(played.buffer, 0, playedLength * 2)),
     // The canvas's pixels at (x, y, width, height), blue green red, as the program's are.
     frame(x, y, width, height) {
       const rgba = context.getImageData(x, y, width, height).data;
