@@ -57,7 +57,8 @@ web_start=$SECONDS
 build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake
 FRETSTRUMMER_WEB=$PWD/build-web build/tests/e2e_tests --gtest_brief=1 --gtest_filter='WebTest.*:Engines/*'
 echo "Web stage: $((SECONDS - web_start)) s; the page: $(cd build-web &&
-  stat -c '%n %s' index.html index.js index.worker.js index.wasm index.data | paste -sd ' ')"
+  stat -c '%n %s' index.html index.js index.worker.js index.wasm index-single.js index-single.wasm \
+    index.data | paste -sd ' ')"
 echo "== Fuzzing the sample files and the bitmaps, 20 s each"
 cmake -S . -B build-fuzz -G Ninja -Wno-dev -DFRETSTRUMMER_WERROR=ON -DFRETSTRUMMER_FUZZ=ON \
   -DFRETSTRUMMER_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null

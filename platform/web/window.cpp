@@ -96,8 +96,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webTurn(int touch, int landscape) {
         std::lock_guard<std::mutex> held(inputLock);
         if (!created) return 0;
         keypadLayOut(touch != 0, landscape != 0);
-        width = keypadShown() ? keypadWindowWidth() : ScreenWidth;
-        height = keypadShown() ? keypadWindowHeight() : ScreenHeight;
+        width = keypadWindowWidth(); // the screen's alone without the pad
+        height = keypadWindowHeight();
     }
     EM_ASM({ fretstrummerPage.sizeCanvas($0, $1); }, width, height);
     queueMessage(MsgPaint, 0, 0);
@@ -115,8 +115,7 @@ WindowHandle platformCreateWindow(uint32_t, const char*, const char*, uint32_t, 
     int touch = MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.touchScreen(); });
     int landscape = MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.landscape(); });
     keypadLayOut(touch != 0, landscape != 0);
-    int width = keypadShown() ? keypadWindowWidth() : ScreenWidth;
-    int height = keypadShown() ? keypadWindowHeight() : ScreenHeight;
+    int width = keypadWindowWidth(), height = keypadWindowHeight();
     if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.makeCanvas($0, $1, $2); }, width, height,
                                 landscape))
         return refuse("the page has no canvas");
