@@ -17,8 +17,8 @@ int platformStartThread(void (*)()) {
     return refuse("this browser gives the page no threads");
 }
 
-// Returns once the page calls the wake-up it is given (fretstrummerPage.wake), after it has
-// queued something for the program.
+// Returns once the page calls the wake-up it is given (page.js keeps it through
+// fretstrummerPage.sleeping, and calls it as it tells the program an event).
 EM_JS(void, webSleepUntilWoken, (),
       { return Asyncify.handleSleep(function(wakeUp) { fretstrummerPage.sleeping(wakeUp); }); });
 
