@@ -5,7 +5,7 @@
 # with SharedArrayBuffer), and index-single.js without, for the rest; index.html picks one as
 # it loads.
 set(web_dir ${CMAKE_SOURCE_DIR}/platform/web)
-set(web_exports _main,_webPointer,_webKey,_webKeyCount,_webKeyName,_webKeyCode,_webWindowEvent,_webTurn,_webAudioPull)
+set(web_exports _main,_webPointer,_webKey,_webKeyCount,_webKeyName,_webKeyCode,_webWindowEvent,_webTurn,_webAudioPull,_webAudioShared)
 set(web_common_link -sINITIAL_MEMORY=64MB -sTOTAL_STACK=1MB -sENVIRONMENT=web,worker -sEXIT_RUNTIME
     -g0 -sEXPORTED_FUNCTIONS=${web_exports} --pre-js ${web_dir}/page.js
     --preload-file ${FRETSTRUMMER_MEDIA_DIR}@/Media)
@@ -15,8 +15,8 @@ set(web_platform_sources platform/web/system.cpp platform/web/audio.cpp platform
     platform/posix/file.cpp)
 
 # With threads the program runs on a thread of its own (its message loop blocks), with a pool
-# for it, the feeder and the device's closing; memory is fixed, so the page's views of it never
-# go stale.
+# for it, the feeder, the pump of the worklet's sound and the device's closing; memory is fixed,
+# so the page's views of it never go stale.
 target_compile_options(fretstrummer_core PUBLIC -pthread)
 target_link_options(fretstrummer_core PUBLIC -pthread)
 add_library(fretstrummer_platform_web STATIC ${web_platform_sources}
@@ -25,7 +25,7 @@ target_compile_options(fretstrummer_platform_web PUBLIC -pthread)
 add_executable(fretstrummer platform/shared/main.cpp)
 target_link_libraries(fretstrummer PRIVATE
   fretstrummer_core fretstrummer_platform_web fretstrummer_warnings)
-target_link_options(fretstrummer PRIVATE -sPROXY_TO_PTHREAD -sPTHREAD_POOL_SIZE=4
+target_link_options(fretstrummer PRIVATE -sPROXY_TO_PTHREAD -sPTHREAD_POOL_SIZE=5
                     ${web_common_link})
 set_target_properties(fretstrummer PROPERTIES OUTPUT_NAME index)
 

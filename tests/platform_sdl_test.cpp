@@ -79,7 +79,8 @@ TEST(PlatformWaveOpen, AsksASoundServerForTheDeviceBufferAndAMargin) {
 }
 
 // The ring hands a block back at the device's next call, once it has played; for a device that
-// calls in bursts, as soon as its last byte is taken. Each call plays the blocks' bytes in turn.
+// calls in bursts, as soon as its last byte is taken. Each call plays the blocks' bytes in turn,
+// and what is queued and not yet taken is counted.
 TEST(WaveRing, HandsABlockBackAtTheNextCallOrAtOnceForABurstingDevice) {
     uint8_t bytes[3][4] = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}};
     WaveBlock blocks[3]{};
@@ -101,11 +102,14 @@ TEST(WaveRing, HandsABlockBackAtTheNextCallOrAtOnceForABurstingDevice) {
             return flags;
         };
         uint8_t out[6];
+        EXPECT_EQ(ringQueuedBytes(), 12u);
         EXPECT_EQ(ringPlay(out, 6), 0);
         EXPECT_EQ(std::vector<uint8_t>(out, out + 6), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
         EXPECT_EQ(done(), atOnce ? "D--" : "---");
+        EXPECT_EQ(ringQueuedBytes(), 6u); // half the second block, and the third
         EXPECT_EQ(ringPlay(out, 6), 0);
         EXPECT_EQ(std::vector<uint8_t>(out, out + 6), (std::vector<uint8_t>{7, 8, 9, 10, 11, 12}));
+        EXPECT_EQ(ringQueuedBytes(), 0u);
         // The last block, with nothing behind it, comes back at once either way.
         EXPECT_EQ(done(), atOnce ? "DDD" : "D-D");
         EXPECT_EQ(ringPlay(out, 2), 1); // run out: silence

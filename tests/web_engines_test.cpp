@@ -117,6 +117,9 @@ TEST_P(EngineTest, ThePageShowsAndPlaysExactlyHoldsAChordGoesOnWithoutSoundAndWo
     evaluate("(window.AudioContext = window.Sound, 1)");
     strum();
     expectStrum(played());
+    // With shared memory the sound comes from a worklet, off the page's thread.
+    EXPECT_EQ(evaluate("fretstrummerPage.audioNode()"),
+              evaluate("typeof SharedArrayBuffer") == "function" ? "worklet" : "script");
 
     // A chord set with the editor, then held while the strings are strummed.
     const int frets[6] = {3, 2, 0, 0, 1, 7};

@@ -97,6 +97,13 @@ int ringPlay(uint8_t* stream, int length) {
     return 0;
 }
 
+uint32_t ringQueuedBytes() {
+    uint32_t bytes = 0, tail = ringTail.load(std::memory_order_acquire);
+    for (uint32_t i = ringHead.load(std::memory_order_relaxed); i != tail; i++)
+        bytes += ring[i % RingSize]->bufferLength;
+    return bytes - (bytes ? headOffset : 0);
+}
+
 void platformWaveWait(WaveDevice, const WaveBlock* block, uint32_t milliseconds) {
     std::unique_lock<std::mutex> lock(handBackLock);
     handedBack.wait_for(lock, std::chrono::milliseconds(milliseconds),

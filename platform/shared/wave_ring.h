@@ -10,6 +10,8 @@ void ringReset();
 // Fills the device's buffer from the queued blocks, oldest first, with silence where they run
 // out. 1 when they ran out.
 int ringPlay(uint8_t* stream, int length);
+// The bytes queued and not yet taken. The callback's own thread only.
+uint32_t ringQueuedBytes();
 // Lets go of every block the device holds, once it calls back no more, and takes no more.
 void ringDrop();
 // From now on until the next ringReset, a block is handed back as soon as its last byte is

@@ -1,5 +1,9 @@
-// audio.cpp -- the wave device in the browser: blocks queued by the feeder, pulled by the
-// page's Web Audio node (page.js) on the page's own thread, at the rate the program opens it at.
+// audio.cpp -- the wave device in the browser: blocks queued by the feeder, played by the
+// page's Web Audio node (page.js) at the rate the program opens it at. Where the program has
+// threads (and so shares its memory with the page) the node is an audio worklet's, on the
+// browser's audio thread: it reads the sound from the program's memory, where a thread of the
+// device's own keeps it filled from the blocks (the pump, below). Elsewhere a
+// ScriptProcessorNode pulls the sound on the page's own thread (webAudioPull).
 #include "platform/platform.h"
 #include "platform/shared/port.h"
 #include "platform/shared/wave_ring.h"
@@ -7,19 +11,120 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <thread>
 
 static std::atomic<bool> deviceOpen;
 static std::atomic<uint32_t> openRate{1};
 // The feeder's turns, where the node drives it (the program without threads).
 static void (*drivenFeed)();
 
-// The page's node takes this many samples at a time, whatever the blocks: the least a
-// ScriptProcessorNode takes.
-static constexpr int NodeSamples = 256;
+// A ScriptProcessorNode takes 256 samples at a time at the least; a worklet's node 128, the
+// browser's render quantum. The pump copies half a quantum at a time, so that as few blocks as
+// can be wait behind what is ready.
+static constexpr int ScriptNodeSamples = 256;
+static constexpr uint32_t QuantumSamples = 128;
+static constexpr uint32_t PumpSamples = QuantumSamples / 2;
+
+// The sound the worklet's node reads, in the program's memory (shared with the node): the pump
+// writes samples at `written`, the node reads them at `read` and counts `wake` up once it has,
+// waking the pump. `ahead` is how many samples the pump keeps ready: the node sets it once it
+// has seen how many quanta the engine renders back to back, and raises it by one each time it
+// finds too few.
+// Counts run on past the buffer's end; a sample's place is its count modulo the buffer's size.
+struct SharedSound {
+    std::atomic<uint32_t> written;
+    std::atomic<uint32_t> read;
+    std::atomic<uint32_t> wake;
+    std::atomic<uint32_t> ahead;
+    std::atomic<uint32_t> attached; // 1 once a node reads; the pump plays nothing before
+    int16_t samples[4096];
+};
+static constexpr uint32_t SharedSamples = sizeof(SharedSound::samples) / sizeof(int16_t);
+static_assert(offsetof(SharedSound, samples) == 20 && sizeof(std::atomic<uint32_t>) == 4,
+              "page.js reads this layout");
+static SharedSound sound;
+static constexpr uint32_t PumpAhead = QuantumSamples + PumpSamples;
+static std::atomic<bool> pumping, pumpEnded;
+// Calls of the node further apart than this start a new run; the pump fills up this long (or
+// half the runs' period, if longer) before the next run is due: less, and a busy machine's
+// feeder, mixing what the pump asks for block by block, now and then had it ready too late.
+static constexpr double RunGapMilliseconds = 2;
+static constexpr double FillMarginMilliseconds = 4;
+
+// The pump copies the blocks into the node's sound as the node makes room there, once the
+// blocks hold what it copies. A block whose last byte is copied goes back to the feeder at once.
+//
+// An engine that renders several quanta back to back takes them all at once, a run every so
+// often: what is copied straight after a run waits for the next. So the pump watches when the
+// runs come and fills up only shortly before the next is due, keeping no more than a quantum
+// ready meanwhile; the sound the node takes is then as fresh as it can be. A run that comes
+// early finds less, and the node keeps more ready from then on.
+static void pump() {
+    ringHandBackAtOnce();
+    uint32_t written = sound.written.load(std::memory_order_relaxed);
+    uint32_t calls = sound.wake.load();
+    int shortLooks = 0;
+    double runStart = 0, lastCall = 0, period = 0;
+    while (pumping.load(std::memory_order_acquire)) {
+        double now = emscripten_get_now();
+        uint32_t seen = sound.wake.load(std::memory_order_acquire);
+        if (seen != calls) {
+            calls = seen;
+            if (now - lastCall > RunGapMilliseconds) {
+                double since = now - runStart;
+                if (runStart > 0 && since < 200)
+                    period = period > 0 ? period + (since - period) / 8 : since;
+                runStart = now;
+            }
+            lastCall = now;
+        }
+        // Until shortly before the next run, a quantum ready is enough.
+        double fillAt = runStart + period - std::max(FillMarginMilliseconds, period / 2);
+        uint32_t ahead = std::min<uint32_t>(sound.ahead.load(std::memory_order_relaxed),
+                                            SharedSamples - PumpSamples);
+        if (period > 0 && now < fillAt) ahead = std::min(ahead, QuantumSamples);
+        uint32_t ready = written - sound.read.load(std::memory_order_acquire);
+        bool room = sound.attached.load(std::memory_order_acquire) && ready + PumpSamples <= ahead;
+        // With less than a quantum ready and the blocks still short after two looks, the node
+        // would run short at its next call anyway: what the blocks hold goes now (the last of
+        // them as the program stops).
+        if (room &&
+            (ringQueuedBytes() >= PumpSamples * 2 || (ready < QuantumSamples && shortLooks >= 2))) {
+            ringPlay(reinterpret_cast<uint8_t*>(sound.samples + written % SharedSamples),
+                     PumpSamples * 2);
+            written += PumpSamples;
+            sound.written.store(written, std::memory_order_release);
+            shortLooks = 0;
+            continue;
+        }
+        // The feeder is mixing what is to come: a look again soon. Otherwise until the node's
+        // next call, or the time to fill up.
+        shortLooks += room;
+        double wait = room ? 1 : period > 0 && now < fillAt ? fillAt - now : 100;
+        webWaitForWake(&sound.wake, seen, wait);
+    }
+    pumpEnded.store(true, std::memory_order_release);
+}
+
+static void stopPump() {
+    if (!pumping.exchange(false)) return;
+    sound.wake.fetch_add(1);
+    webWake(&sound.wake);
+    while (!pumpEnded.load(std::memory_order_acquire))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// Whether the page will play through a worklet (page.js decides the same way).
+static bool worklet() {
+    return MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.hasWorklet() ? 1 : 0; }) != 0;
+}
 
 uint32_t platformWaveDeviceBuffer(uint32_t) {
-    return NodeSamples * 2;
+    return (worklet() ? PumpSamples : ScriptNodeSamples) * 2;
 }
 
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
@@ -28,10 +133,21 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
         return refuse("only mono 16-bit PCM plays"), 1;
     ringReset();
     openRate = format->samplesPerSecond;
+    // With threads and a worklet the pump runs from now on, and waits for the page's node.
+    sound.attached.store(0);
+    sound.ahead.store(PumpAhead);
+    sound.read.store(sound.written.load());
+    if (WebHasThreads && worklet()) {
+        pumping.store(true);
+        pumpEnded.store(false);
+        if (!platformStartThread(pump)) return pumping.store(false), 1;
+    }
     // Sound starts with the first touch, click or key: browsers allow no sooner.
     if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.openAudio($0, $1); },
-                                format->samplesPerSecond, NodeSamples))
+                                format->samplesPerSecond, ScriptNodeSamples)) {
+        stopPump();
         return refuse("this browser has no Web Audio"), 1;
+    }
     deviceOpen.store(true);
     *handle = 1;
     return 0;
@@ -46,27 +162,38 @@ int platformWaveDriveFeeder(WaveDevice, void (*feed)()) {
 int platformWaveClose(WaveDevice) {
     if (!deviceOpen.exchange(false)) return 1;
     drivenFeed = nullptr;
-    // Once the page has let its node go it pulls no more: the blocks are free.
+    // Once the page has let its node go it pulls no more, and once the pump has ended it plays
+    // no more: the blocks are free.
     MAIN_THREAD_EM_ASM({ fretstrummerPage.closeAudio(); });
+    stopPump();
     ringDrop();
     return 0;
 }
 
-// The page's node asks for `count` samples (at most 4096): they are played from the blocks,
-// and where the address returned points.
+// The page's worklet node is made: where in the program's memory it reads the sound.
+extern "C" EMSCRIPTEN_KEEPALIVE SharedSound* webAudioShared() {
+    if (!pumping.load()) return nullptr;
+    sound.attached.store(1, std::memory_order_release);
+    sound.wake.fetch_add(1);
+    webWake(&sound.wake);
+    return &sound;
+}
+
+// The page asks for `count` samples (at most 4096): they are played from the blocks, and where
+// the address returned points.
 extern "C" EMSCRIPTEN_KEEPALIVE int16_t* webAudioPull(int count) {
     static int16_t samples[4096];
     if (count < 0 || count > 4096) count = 4096;
-    // Firefox calls its node in pairs, the second at once: the blocks the first took must be
-    // back with the feeder by then. A call within a quarter of the node's period of the one
-    // before is part of a burst; a device whose calls come in bursts again and again calls in
-    // bursts, where one late call that the next catches up on (as in Chromium now and then)
-    // does not make it one. Without threads the feeder takes its turn straight after each call
-    // (below), bursts or not.
+    // Firefox calls a ScriptProcessorNode in pairs, the second at once: the blocks the first
+    // took must be back with the feeder by then. A call within a quarter of the node's period
+    // of the one before is part of a burst; a device whose calls come in bursts again and again
+    // calls in bursts, where one late call that the next catches up on (as in Chromium now and
+    // then) does not make it one. Without threads the feeder takes its turn straight after each
+    // call (below), bursts or not.
     static double lastCall;
     static int bursts;
     double now = emscripten_get_now();
-    if (now - lastCall < 250.0 * NodeSamples / openRate.load())
+    if (now - lastCall < 250.0 * count / openRate.load())
         bursts += 4;
     else if (bursts > 0)
         bursts--;

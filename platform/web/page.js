@@ -1,6 +1,7 @@
 // page.js -- the page's side of the browser's platform, on the page's own thread: the canvas,
-// the pointers and keys, and the Web Audio node that pulls the program's sound. The program's
-// thread calls in through fretstrummerPage; the page calls the program's exported procedures.
+// the pointers and keys, and the Web Audio node that plays the program's sound (an audio
+// worklet's, or a ScriptProcessorNode's). The program's thread calls in through
+// fretstrummerPage; the page calls the program's exported procedures.
 var fretstrummerPage = (function () {
   let canvas = null, context = null, ready = false;
   let audio = null, node = null, audioRate = 0, nodeSamples = 0;
@@ -11,14 +12,14 @@ var fretstrummerPage = (function () {
   // fills, so that recording makes no garbage for the collector to pause the page over.
   let played = new Int16Array(0), playedLength = 0;
   let recording = false;
-  function keep(at, length) {
-    if (playedLength + length > played.length) {
+  function keep(samples) {
+    if (playedLength + samples.length > played.length) {
       const larger = new Int16Array(Math.max(2 * played.length, 1 << 16));
       larger.set(played.subarray(0, playedLength));
       played = larger;
     }
-    played.set(HEAP16.subarray(at, at + length), playedLength);
-    playedLength += length;
+    played.set(samples, playedLength);
+    playedLength += samples.length;
   }
 
   // The virtual-key code of a key by its place (KeyboardEvent.code), from the program's own
@@ -51,26 +52,30 @@ var fretstrummerPage = (function () {
     holdWakeLock();
     if (!audioRate || document.visibilityState === "hidden") return;
     if (!audio) {
+      let made = null;
       try {
-        audio = new AudioContext({ sampleRate: audioRate, latencyHint: "interactive" });
-        node = audio.createScriptProcessor(nodeSamples, 0, 1);
+        // The smallest buffers the engine's output allows (it rounds the hint up to them);
+        // an engine that takes no number for a hint gets the category.
+        try {
+          made = new AudioContext({ sampleRate: audioRate, latencyHint: 0 });
+        } catch (e) {
+          made = new AudioContext({ sampleRate: audioRate, latencyHint: "interactive" });
+        }
+        if (!page.hasWorklet()) playByScript(made);
       } catch (e) {
-        if (audio) audio.close().catch(() => {});
-        audio = node = null;
+        if (made) made.close().catch(() => {});
+        node = null;
         page.say(refused);
         return;
       }
-      node.onaudioprocess = (event) => {
-        const out = event.outputBuffer.getChannelData(0);
-        const at = Module._webAudioPull(out.length) >> 1;
-        for (let i = 0; i < out.length; i++) out[i] = HEAP16[at + i] / 32768;
-        if (recording) keep(at, out.length);
-        if (probe) probeHear(event, at, out.length);
-      };
-      node.connect(audio.destination);
+      audio = made;
+      if (page.hasWorklet())
+        made.audioWorklet.addModule(workletSource()).then(
+          () => audio === made && playByWorklet(made),
+          () => audio === made && (made.close().catch(() => {}), (audio = null), page.say(refused)));
       // A context the system closes (another app took the sound) is made anew on a touch.
-      audio.onstatechange = () => {
-        if (audio && audio.state === "closed") audio = node = null;
+      made.onstatechange = () => {
+        if (audio === made && made.state === "closed") audio = node = null;
       };
     }
     if (audio.state !== "running")
@@ -78,22 +83,154 @@ var fretstrummerPage = (function () {
     else page.unsay(refused);
   }
 
-  // The bench's probe (bench/measure_web.sh): once armed, the time of the next press, and of
-  // the first callback after it that carries sound; then how long that sound takes on to the
-  // ear, by the engine's own account of its buffers.
-  let probe = null;
-  function probeHear(event, at, length) {
-    let first = 0;
-    while (first < length && HEAP16[at + first] === 0) first++;
+  // Where there is no worklet: a ScriptProcessorNode pulls the sound on this thread.
+  function playByScript(made) {
+    node = made.createScriptProcessor(nodeSamples, 0, 1);
+    node.onaudioprocess = (event) => {
+      const out = event.outputBuffer.getChannelData(0);
+      const at = Module._webAudioPull(out.length) >> 1;
+      for (let i = 0; i < out.length; i++) out[i] = HEAP16[at + i] / 32768;
+      const samples = HEAP16.subarray(at, at + out.length);
+      if (recording) keep(samples);
+      const first = samples.findIndex((sample) => sample !== 0);
+      if (first < 0) heard(-1, 0);
+      else heard(first, event.playbackTime - made.currentTime);
+    };
+    node.connect(made.destination);
+  }
+
+  // The worklet's node on the browser's audio thread (made from this function's text): at each
+  // call it plays a quantum of the program's sound from the program's memory, which the program
+  // shares with it (audio.cpp's SharedSound). It tells the page what it played while the page
+  // records, and when the sound starts and stops.
+  function soundWorklet() {
+    class Sound extends AudioWorkletProcessor {
+      constructor(options) {
+        super();
+        const shared = options.processorOptions;
+        this.counts = new Int32Array(shared.memory, shared.at, 5);
+        this.samples = new Int16Array(shared.memory, shared.at + 20, 4096);
+        this.quantum = new Int16Array(128);
+        this.recording = false;
+        this.sounding = false;
+        // Before it takes any sound the node watches the engine's calls for a while: an
+        // engine that renders several quanta back to back (Firefox, WebKit) takes them all
+        // before anyone can hand over more, so that many are kept ready, and more.
+        this.last = -1;
+        this.run = 0;
+        this.most = 1;
+        this.watched = 0;
+        this.ready = false;
+        this.calls = 0;
+        this.port.onmessage = (event) => (this.recording = event.data.recording);
+      }
+      // How much to keep ready: the longest run, and half a quantum more (what the program
+      // copies at a time) for its turn.
+      ahead() {
+        return this.most * 128 + 64;
+      }
+      // Keeps `samples` ready from now on, at the least.
+      keepReady(samples) {
+        if (Atomics.load(this.counts, 3) < samples) {
+          Atomics.store(this.counts, 3, samples);
+          Atomics.add(this.counts, 2, 1);
+          Atomics.notify(this.counts, 2);
+        }
+      }
+      watch() {
+        const now = Date.now();
+        if (this.last >= 0 && now - this.last >= 3) {
+          // The first run is the engine filling its own buffers as it starts.
+          if (this.watched++) this.most = Math.max(this.most, this.run);
+          this.run = 0;
+        }
+        this.run++;
+        this.last = now;
+        // Four runs seen: that many kept ready, and the sound taken from the next run on, once
+        // it is ready. Where the clock is too coarse to tell the runs apart, after 100 calls.
+        const calls = ++this.calls;
+        if (this.watched === 4 && !this.ready) this.keepReady(this.ahead());
+        this.ready = this.watched >= 4;
+        if (this.watched < 5 && calls < 100) return false;
+        this.keepReady(this.ahead());
+        this.calls = 0;
+        return true;
+      }
+      take(length) {
+        const quantum = this.quantum;
+        const counts = this.counts, read = Atomics.load(counts, 1);
+        const taken = Math.min(length, (Atomics.load(counts, 0) - read) | 0);
+        for (let i = 0; i < taken; i++) quantum[i] = this.samples[(read + i) & 4095];
+        Atomics.store(counts, 1, (read + taken) | 0);
+        Atomics.add(counts, 2, 1);
+        Atomics.notify(counts, 2);
+        quantum.fill(0, taken, length);
+        // Short (the sound came late): a quantum more is kept ready, at most once a while.
+        if (++this.calls > 50 && taken < length) {
+          this.calls = 0;
+          this.most++;
+          this.keepReady(this.ahead());
+        }
+      }
+      process(inputs, outputs) {
+        const out = outputs[0][0], length = Math.min(out.length, 128), quantum = this.quantum;
+        if (this.watching !== false) this.watching = !this.watch();
+        if (this.watching) quantum.fill(0);
+        else this.take(length);
+        let first = -1;
+        for (let i = 0; i < length; i++) {
+          out[i] = quantum[i] / 32768;
+          if (first < 0 && quantum[i] !== 0) first = i;
+        }
+        if (this.recording) this.port.postMessage({ played: quantum.slice(0, length) });
+        if ((first >= 0) !== this.sounding) {
+          this.sounding = first >= 0;
+          this.port.postMessage({ sounding: first });
+        }
+        return true;
+      }
+    }
+    registerProcessor("fretstrummer-sound", Sound);
+  }
+  let workletURL = null;
+  function workletSource() {
+    if (!workletURL)
+      workletURL = URL.createObjectURL(
+        new Blob(["(" + soundWorklet.toString() + ")();"], { type: "text/javascript" }));
+    return workletURL;
+  }
+
+  // The sound through the worklet's node, which reads it from the program's memory.
+  function playByWorklet(made) {
+    node = new AudioWorkletNode(made, "fretstrummer-sound", {
+      numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [1],
+      processorOptions: { memory: HEAP16.buffer, at: Module._webAudioShared() },
+    });
+    const own = node;
+    node.port.onmessage = (event) => {
+      if (node !== own) return;
+      if (event.data.played) recording && keep(event.data.played);
+      else heard(event.data.sounding, 0);
+    };
+    node.port.postMessage({ recording });
+    node.connect(made.destination);
+  }
+
+  // When the sound last fell silent, and the bench's probe (bench/measure_web.sh): once armed,
+  // the time of the next press, and of the first call of the node after it that carries sound;
+  // then how long that sound takes on to the ear, by the engine's own account of its buffers
+  // (`buffered`: seconds the node holds before the engine's own).
+  let quietSince = performance.now(), probe = null;
+  function heard(first, buffered) {
     const now = performance.now();
-    if (first === length) {
-      if (!probe.quietSince) probe.quietSince = now;
+    if (first < 0) {
+      if (!quietSince) quietSince = now;
       return;
     }
-    probe.quietSince = 0;
-    if (!probe.pressedAt || probe.heard) return;
-    const onward = event.playbackTime - audio.currentTime + first / audio.sampleRate +
-                   (audio.baseLatency || 0) + (audio.outputLatency || 0);
+    quietSince = 0;
+    if (!probe || !probe.pressedAt || probe.heard) return;
+    const onward = buffered + first / audio.sampleRate + (audio.baseLatency || 0) +
+                   (audio.outputLatency || 0);
     probe.heard = [now - probe.pressedAt, onward * 1000];
   }
 
@@ -219,11 +356,21 @@ var fretstrummerPage = (function () {
     closeAudio() {
       audioRate = 0;
       if (!audio) return;
-      node.onaudioprocess = null;
-      node.disconnect();
+      if (node) {
+        node.onaudioprocess = null;
+        node.disconnect();
+      }
       audio.close();
       audio = node = null;
     },
+    // Whether the sound comes from an audio worklet, off the page's thread: where the program
+    // shares its memory (the program with threads). Without, the page would hand the worklet
+    // the sound by messages, from this thread; the engines that need that (WebKit) render a
+    // worklet in runs of up to 14 quanta as it starts, which the page's thread cannot keep up
+    // with, where their ScriptProcessorNode plays whole.
+    hasWorklet: () => typeof AudioWorkletNode === "function" &&
+                      typeof SharedArrayBuffer === "function" &&
+                      HEAP16.buffer instanceof SharedArrayBuffer,
     // The player's settings are kept in the origin's local storage, one entry a file, and
     // copied into the program's file system when it asks for them. -1 when storage is refused.
     loadSetting(name, path) {
@@ -289,9 +436,11 @@ var fretstrummerPage = (function () {
     // canvas shows.
     ready: () => ready,
     audioState: () => (audio ? audio.state : "none"),
+    audioNode: () => (!node ? "none" : node.port ? "worklet" : "script"),
     record() {
       recording = true;
       playedLength = 0;
+      if (node && node.port) node.port.postMessage({ recording });
     },
     played: () => hex(new Uint8Array(played.buffer, 0, playedLength * 2)),
     // The canvas's pixels at (x, y, width, height), blue green red, as the program's are.
@@ -305,9 +454,9 @@ var fretstrummerPage = (function () {
     // The bench's probe: armed for the next press; how long the sound has been silent (ms);
     // what the press measured: to the callback that carries its sound, and on to the ear (ms).
     probeArm() {
-      probe = { pressedAt: 0, heard: null, quietSince: probe ? probe.quietSince : 0 };
+      probe = { pressedAt: 0, heard: null };
     },
-    probeQuiet: () => (probe && probe.quietSince ? performance.now() - probe.quietSince : 0),
+    probeQuiet: () => (quietSince ? performance.now() - quietSince : 0),
     probeHeard: () => (probe && probe.heard ? probe.heard.map((t) => t.toFixed(2)).join(" ") : ""),
     // Where the canvas is in the window, and the size of its pixels, in CSS pixels.
     box() {

@@ -17,6 +17,10 @@ int platformStartThread(void (*)()) {
     return refuse("this browser gives the page no threads");
 }
 
+// No thread ever waits.
+void webWaitForWake(std::atomic<uint32_t>*, uint32_t, double) {}
+void webWake(std::atomic<uint32_t>*) {}
+
 // Returns once the page calls the wake-up it is given (page.js keeps it through
 // fretstrummerPage.sleeping, and calls it as it tells the program an event).
 EM_JS(void, webSleepUntilWoken, (),

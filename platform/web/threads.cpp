@@ -5,6 +5,8 @@
 #include "platform/shared/port.h"
 #include "platform/web/web_platform.h"
 
+#include <emscripten/threading.h>
+
 const bool WebHasThreads = true;
 
 void joinWebThreads() {
@@ -14,4 +16,12 @@ void joinWebThreads() {
 bool portWaitForEvent() {
     waitForQueuedMessage();
     return true;
+}
+
+void webWaitForWake(std::atomic<uint32_t>* word, uint32_t seen, double milliseconds) {
+    emscripten_futex_wait(word, seen, milliseconds);
+}
+
+void webWake(std::atomic<uint32_t>* word) {
+    emscripten_futex_wake(word, 1);
 }
