@@ -70,9 +70,9 @@ TEST(PlatformWaveOpen, AsksASoundServerForTheDeviceBufferAndAMargin) {
         return std::string(latency ? latency : "unset");
     };
     unsetenv("PULSE_LATENCY_MSEC");
-    EXPECT_EQ(requested(512), "30"); // 256 samples: 11.6 ms
+    EXPECT_EQ(requested(512), "29"); // 256 samples: 11.6 ms
     unsetenv("PULSE_LATENCY_MSEC");
-    EXPECT_EQ(requested(128), "21"); // the low-latency mode's 64 samples: 2.9 ms
+    EXPECT_EQ(requested(128), "20"); // the low-latency mode's 64 samples: 2.9 ms
     setenv("PULSE_LATENCY_MSEC", "45", 1);
     EXPECT_EQ(requested(512), "45");
     unsetenv("PULSE_LATENCY_MSEC");
