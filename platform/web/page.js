@@ -124,10 +124,10 @@ var fretstrummerPage = (function () {
         this.calls = 0;
         this.port.onmessage = (event) => (this.recording = event.data.recording);
       }
-      // How much to keep ready: the longest run, and half a quantum more (what the program
-      // copies at a time) for its turn.
+      // How much to keep ready: the longest run, and a quantum more (the runs seen before the
+      // first sound may all be shorter than the longest to come).
       ahead() {
-        return this.most * 128 + 64;
+        return (this.most + 1) * 128;
       }
       // Keeps `samples` ready from now on, at the least.
       keepReady(samples) {
