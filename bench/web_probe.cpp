@@ -101,16 +101,17 @@ int main(int argc, char** argv) {
     fs::path work = fs::temp_directory_path() /
                     ("fretstrummer-probe-" + std::to_string(std::random_device{}()));
     fs::create_directories(work);
-    std::string port = std::to_string(20000 + std::random_device{}() % 20000);
-    pid_t server = spawn({"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", argv[2], port});
+    std::string url;
+    pid_t server = startWebServer(argv[2], &url);
     pid_t pulse = startPulseServer(work / "pulse"), xvfb = 0;
     if (engine == "webkit") xvfb = startXvfb(work);
     page = engine == "firefox"  ? startFirefox(work / "profile")
            : engine == "webkit" ? startWebKit(work / "profile")
                                 : startChromium(work / "profile");
-    int status = page ? measure(engine, "http://127.0.0.1:" + port + "/" + argv[3],
-                                std::atoi(argv[4]), std::atoi(argv[5]), argv[6])
-                      : (std::printf("cannot run: %s did not start\n", engine.c_str()), 1);
+    int status =
+        !server ? (std::printf("cannot run: the web server did not start\n"), 1)
+        : page  ? measure(engine, url + argv[3], std::atoi(argv[4]), std::atoi(argv[5]), argv[6])
+                : (std::printf("cannot run: %s did not start\n", engine.c_str()), 1);
     page.reset();
     for (pid_t child : {server, pulse, xvfb})
         if (child > 0) kill(child, SIGKILL), waitpid(child, nullptr, 0);

@@ -3,10 +3,14 @@
 
 #include "audio/audio_output.h"
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <random>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -83,4 +87,24 @@ bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready)
         std::this_thread::sleep_for(20ms);
     }
     return true;
+}
+
+pid_t startWebServer(const std::string& folder, std::string* url) {
+    uint16_t port = static_cast<uint16_t>(20000 + std::random_device{}() % 20000);
+    pid_t server = spawn(
+        {"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", folder, std::to_string(port)});
+    *url = "http://127.0.0.1:" + std::to_string(port) + "/";
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool serving = within(std::chrono::seconds(10), [&] {
+        int probe = socket(AF_INET, SOCK_STREAM, 0);
+        bool taken = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(probe);
+        return taken;
+    });
+    if (serving) return server;
+    kill(server, SIGKILL), waitpid(server, nullptr, 0);
+    return 0;
 }

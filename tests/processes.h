@@ -1,5 +1,6 @@
 // processes.h -- what the end-to-end tests and the bench's probes start beside the program: a
-// program, an X server, a PulseAudio server, each of their own and ended by its process id.
+// program, an X server, a PulseAudio server, a web server, each of their own and ended by its
+// process id.
 #pragma once
 
 #include <chrono>
@@ -26,3 +27,8 @@ pid_t startXvfb(const std::filesystem::path& folder);
 // null sink "out" at the program's rate and format; PULSE_SERVER names it. No system or user
 // server is touched. Its process id, or 0 when it does not answer within 10 s.
 pid_t startPulseServer(const std::filesystem::path& home);
+
+// Serves the web page built in `folder` (tools/serve_web.py) on 127.0.0.1, at a port of its own
+// choosing, and gives its address in `url`; its process id, or 0 when it does not take a
+// connection within 10 s.
+pid_t startWebServer(const std::string& folder, std::string* url);

@@ -34,9 +34,8 @@ struct EngineTest : ::testing::TestWithParam<const char*> {
         work = fs::temp_directory_path() /
                ("fretstrummer-engine-" + std::to_string(std::random_device{}()));
         fs::create_directories(work);
-        std::string port = std::to_string(20000 + std::random_device{}() % 20000);
-        url = "http://127.0.0.1:" + port + "/";
-        server = spawn({"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", web, port});
+        server = startWebServer(web, &url);
+        ASSERT_NE(server, 0) << "the web server did not start";
         // The browsers play into a null sink: the page's sound runs as on a machine with one.
         pulse = startPulseServer(work / "pulse");
         ASSERT_NE(pulse, 0) << "the PulseAudio server did not start";

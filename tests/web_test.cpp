@@ -38,10 +38,8 @@ struct WebTest : ::testing::Test {
         alarm(120);
         profile = fs::temp_directory_path() /
                   ("fretstrummer-web-" + std::to_string(std::random_device{}()));
-        // The server takes a port of its own choosing; the page is asked for once it serves.
-        std::string port = std::to_string(20000 + std::random_device{}() % 20000);
-        url = "http://127.0.0.1:" + port + "/";
-        server = spawn({"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", web, port});
+        server = startWebServer(web, &url);
+        ASSERT_NE(server, 0) << "the web server did not start";
         // Chromium reads its commands from fd 3 and answers on fd 4, each message ending in NUL.
         int commands[2], replies[2];
         ASSERT_EQ(pipe(commands) | pipe(replies), 0);
