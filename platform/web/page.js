@@ -89,12 +89,13 @@ var fretstrummerPage = (function () {
     node.onaudioprocess = (event) => {
       const out = event.outputBuffer.getChannelData(0);
       const at = Module._webAudioPull(out.length) >> 1;
-      for (let i = 0; i < out.length; i++) out[i] = HEAP16[at + i] / 32768;
-      const samples = HEAP16.subarray(at, at + out.length);
-      if (recording) keep(samples);
-      const first = samples.findIndex((sample) => sample !== 0);
-      if (first < 0) heard(-1, 0);
-      else heard(first, event.playbackTime - made.currentTime);
+      let first = -1;
+      for (let i = 0; i < out.length; i++) {
+        out[i] = HEAP16[at + i] / 32768;
+        if (first < 0 && HEAP16[at + i] !== 0) first = i;
+      }
+      if (recording) keep(HEAP16.subarray(at, at + out.length));
+      heard(first, first < 0 ? 0 : event.playbackTime - made.currentTime);
     };
     node.connect(made.destination);
   }
@@ -151,7 +152,9 @@ var fretstrummerPage = (function () {
         const calls = ++this.calls;
         if (this.watched === 4 && !this.ready) this.keepReady(this.ahead());
         this.ready = this.watched >= 4;
-        if (this.watched < 5 && calls < 100) return false;
+        // And only once the program has filled what it keeps ready: the first sound whole.
+        const counts = this.counts, filled = (Atomics.load(counts, 0) - Atomics.load(counts, 1)) | 0;
+        if ((this.watched < 5 || filled < Atomics.load(counts, 3)) && calls < 100) return false;
         this.keepReady(this.ahead());
         this.calls = 0;
         return true;
