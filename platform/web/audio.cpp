@@ -49,6 +49,14 @@ static_assert(offsetof(SharedSound, samples) == 20 && sizeof(std::atomic<uint32_
 static SharedSound sound;
 static constexpr uint32_t PumpAhead = QuantumSamples + PumpSamples;
 static std::atomic<bool> pumping, pumpEnded;
+// Whether the pump fills late (below): in the low-latency mode, which asks the device for a
+// small buffer. The default mode's blocks are mixed one ahead and long; a few milliseconds gained
+// there are not worth a pump that must wake on time.
+static std::atomic<bool> askedSmall, fillLate;
+// What the default mode keeps ready at the least, however short the engine's runs: as much as
+// one of its blocks. Less, and a machine busy with other work (a browser compiling the program
+// as it starts) now and then left the node without sound.
+static constexpr uint32_t DefaultAhead = 512;
 // Calls of the node further apart than this start a new run; the pump fills up this long (or
 // half the runs' period, if longer) before the next run is due: less, and a busy machine's
 // feeder, mixing what the pump asks for block by block, now and then had it ready too late.
@@ -60,9 +68,10 @@ static constexpr double FillMarginMilliseconds = 4;
 //
 // An engine that renders several quanta back to back takes them all at once, a run every so
 // often: what is copied straight after a run waits for the next. So the pump watches when the
-// runs come and fills up only shortly before the next is due, keeping no more than a quantum
-// ready meanwhile; the sound the node takes is then as fresh as it can be. A run that comes
-// early finds less, and the node keeps more ready from then on.
+// runs come and, in the low-latency mode, fills up only shortly before the next is due, keeping
+// no more than a quantum ready meanwhile; the sound the node takes is then as fresh as it can
+// be. A run that comes early finds less, and the node keeps more ready from then on. In the
+// default mode the pump fills up straight after each call.
 static void pump() {
     ringHandBackAtOnce();
     uint32_t written = sound.written.load(std::memory_order_relaxed);
@@ -84,9 +93,11 @@ static void pump() {
         }
         // Until shortly before the next run, a quantum ready is enough.
         double fillAt = runStart + period - std::max(FillMarginMilliseconds, period / 2);
-        uint32_t ahead = std::min<uint32_t>(sound.ahead.load(std::memory_order_relaxed),
-                                            SharedSamples - PumpSamples);
-        if (period > 0 && now < fillAt) ahead = std::min(ahead, QuantumSamples);
+        uint32_t ahead = sound.ahead.load(std::memory_order_relaxed);
+        bool late = fillLate.load(std::memory_order_relaxed);
+        ahead = std::min(late ? ahead : std::max(ahead, DefaultAhead), SharedSamples - PumpSamples);
+        late = late && period > 0 && now < fillAt;
+        if (late) ahead = std::min(ahead, QuantumSamples);
         uint32_t ready = written - sound.read.load(std::memory_order_acquire);
         bool room = sound.attached.load(std::memory_order_acquire) && ready + PumpSamples <= ahead;
         // With less than a quantum ready and the blocks still short after two looks, the node
@@ -104,7 +115,7 @@ static void pump() {
         // The feeder is mixing what is to come: a look again soon. Otherwise until the node's
         // next call, or the time to fill up.
         shortLooks += room;
-        double wait = room ? 1 : period > 0 && now < fillAt ? fillAt - now : 100;
+        double wait = room ? 1 : late ? fillAt - now : 100;
         webWaitForWake(&sound.wake, seen, wait);
     }
     pumpEnded.store(true, std::memory_order_release);
@@ -124,6 +135,7 @@ static bool worklet() {
 }
 
 uint32_t platformWaveDeviceBuffer(uint32_t) {
+    askedSmall.store(true);
     return (worklet() ? PumpSamples : ScriptNodeSamples) * 2;
 }
 
@@ -137,6 +149,7 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     sound.attached.store(0);
     sound.ahead.store(PumpAhead);
     sound.read.store(sound.written.load());
+    fillLate.store(askedSmall.exchange(false));
     if (WebHasThreads && worklet()) {
         pumping.store(true);
         pumpEnded.store(false);

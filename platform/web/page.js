@@ -120,24 +120,27 @@ var fretstrummerPage = (function () {
         this.last = -1;
         this.run = 0;
         this.most = 1;
+        // While the engine and the program start (compiling, filling caches) they are late
+        // more often than later on: two quanta more are kept ready at first, let go one at a
+        // time once the sound has come on time for a while.
+        this.settling = 2;
         this.watched = 0;
-        this.ready = false;
+        this.watching = true;
         this.calls = 0;
         this.port.onmessage = (event) => (this.recording = event.data.recording);
       }
-      // How much to keep ready: the longest run, and a quantum more (the runs seen before the
-      // first sound may all be shorter than the longest to come).
-      ahead() {
-        return (this.most + 1) * 128;
-      }
-      // Keeps `samples` ready from now on, at the least.
-      keepReady(samples) {
-        if (Atomics.load(this.counts, 3) < samples) {
-          Atomics.store(this.counts, 3, samples);
+      // Asks the program to keep the longest run ready, and a quantum more (the runs seen
+      // before the first sound may all be shorter than the longest to come). Kept less, what
+      // is ready runs down as the node takes it.
+      keepReady() {
+        const samples = (this.most + 1 + this.settling) * 128;
+        const before = Atomics.exchange(this.counts, 3, samples);
+        if (before < samples) {
           Atomics.add(this.counts, 2, 1);
           Atomics.notify(this.counts, 2);
         }
       }
+      // Whether the node has watched long enough and may take the sound.
       watch() {
         const now = Date.now();
         if (this.last >= 0 && now - this.last >= 3) {
@@ -148,14 +151,13 @@ var fretstrummerPage = (function () {
         this.run++;
         this.last = now;
         // Four runs seen: that many kept ready, and the sound taken from the next run on, once
-        // it is ready. Where the clock is too coarse to tell the runs apart, after 100 calls.
+        // the program has filled what it keeps ready (the first sound whole). Where the clock
+        // is too coarse to tell the runs apart, after 100 calls.
         const calls = ++this.calls;
-        if (this.watched === 4 && !this.ready) this.keepReady(this.ahead());
-        this.ready = this.watched >= 4;
-        // And only once the program has filled what it keeps ready: the first sound whole.
+        if (this.watched >= 4) this.keepReady();
         const counts = this.counts, filled = (Atomics.load(counts, 0) - Atomics.load(counts, 1)) | 0;
         if ((this.watched < 5 || filled < Atomics.load(counts, 3)) && calls < 100) return false;
-        this.keepReady(this.ahead());
+        this.keepReady();
         this.calls = 0;
         return true;
       }
@@ -169,15 +171,18 @@ var fretstrummerPage = (function () {
         Atomics.notify(counts, 2);
         quantum.fill(0, taken, length);
         // Short (the sound came late): a quantum more is kept ready, at most once a while.
-        if (++this.calls > 50 && taken < length) {
+        // On time for 400 calls (two to three seconds): a quantum of the start's margin less.
+        const calls = ++this.calls;
+        if (taken < length ? calls > 50 : this.settling && calls >= 400) {
           this.calls = 0;
-          this.most++;
-          this.keepReady(this.ahead());
+          if (taken < length) this.most++;
+          else this.settling--;
+          this.keepReady();
         }
       }
       process(inputs, outputs) {
         const out = outputs[0][0], length = Math.min(out.length, 128), quantum = this.quantum;
-        if (this.watching !== false) this.watching = !this.watch();
+        if (this.watching) this.watching = !this.watch();
         if (this.watching) quantum.fill(0);
         else this.take(length);
         let first = -1;
