@@ -75,14 +75,17 @@ static constexpr double FillMarginMilliseconds = 4;
 static void pump() {
     ringHandBackAtOnce();
     uint32_t written = sound.written.load(std::memory_order_relaxed);
-    uint32_t calls = sound.wake.load();
+    uint32_t taken = sound.read.load();
     int shortLooks = 0;
     double runStart = 0, lastCall = 0, period = 0;
     while (pumping.load(std::memory_order_acquire)) {
         double now = emscripten_get_now();
         uint32_t seen = sound.wake.load(std::memory_order_acquire);
-        if (seen != calls) {
-            calls = seen;
+        // The node's calls are timed by what they take: it also wakes the pump when it asks
+        // for more to be kept ready, which is no call.
+        uint32_t read = sound.read.load(std::memory_order_acquire);
+        if (read != taken) {
+            taken = read;
             if (now - lastCall > RunGapMilliseconds) {
                 double since = now - runStart;
                 if (runStart > 0 && since < 200)
@@ -98,7 +101,7 @@ static void pump() {
         ahead = std::min(late ? ahead : std::max(ahead, DefaultAhead), SharedSamples - PumpSamples);
         late = late && period > 0 && now < fillAt;
         if (late) ahead = std::min(ahead, QuantumSamples);
-        uint32_t ready = written - sound.read.load(std::memory_order_acquire);
+        uint32_t ready = written - read;
         bool room = sound.attached.load(std::memory_order_acquire) && ready + PumpSamples <= ahead;
         // With less than a quantum ready and the blocks still short after two looks, the node
         // would run short at its next call anyway: what the blocks hold goes now (the last of
@@ -115,7 +118,7 @@ static void pump() {
         // The feeder is mixing what is to come: a look again soon. Otherwise until the node's
         // next call, or the time to fill up.
         shortLooks += room;
-        double wait = room ? 1 : late ? fillAt - now : 100;
+        double wait = room ? 0.25 : late ? fillAt - now : 100;
         webWaitForWake(&sound.wake, seen, wait);
     }
     pumpEnded.store(true, std::memory_order_release);

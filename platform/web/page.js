@@ -121,9 +121,9 @@ var fretstrummerPage = (function () {
         this.run = 0;
         this.most = 1;
         // While the engine and the program start (compiling, filling caches) they are late
-        // more often than later on: two quanta more are kept ready at first, let go one at a
+        // more often than later on: four quanta more are kept ready at first, let go one at a
         // time once the sound has come on time for a while.
-        this.settling = 2;
+        this.settling = 4;
         this.watched = 0;
         this.watching = true;
         this.calls = 0;
@@ -171,9 +171,9 @@ var fretstrummerPage = (function () {
         Atomics.notify(counts, 2);
         quantum.fill(0, taken, length);
         // Short (the sound came late): a quantum more is kept ready, at most once a while.
-        // On time for 400 calls (two to three seconds): a quantum of the start's margin less.
+        // On time for 300 calls (about two seconds): a quantum of the start's margin less.
         const calls = ++this.calls;
-        if (taken < length ? calls > 50 : this.settling && calls >= 400) {
+        if (taken < length ? calls > 50 : this.settling && calls >= 300) {
           this.calls = 0;
           if (taken < length) this.most++;
           else this.settling--;
