@@ -58,7 +58,13 @@ static int connectTo(int port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        // A browser that stops answering fails the command rather than hang its caller: no
+        // command waits this long when all is well.
+        timeval limit{60, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        return fd;
+    }
     close(fd);
     return -1;
 }
