@@ -32,8 +32,8 @@ static constexpr uint32_t PumpSamples = QuantumSamples / 2;
 // The sound the worklet's node reads, in the program's memory (shared with the node): the pump
 // writes samples at `written`, the node reads them at `read` and counts `wake` up once it has,
 // waking the pump. `ahead` is how many samples the pump keeps ready: the node sets it once it
-// has seen how many quanta the engine renders back to back, and raises it by one each time it
-// finds too few.
+// has seen how many quanta the engine renders back to back, with a margin for the start that it
+// lowers a quantum at a time, and raises it by one each time it finds too few.
 // Counts run on past the buffer's end; a sample's place is its count modulo the buffer's size.
 struct SharedSound {
     std::atomic<uint32_t> written;
