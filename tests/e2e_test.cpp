@@ -271,10 +271,9 @@ struct E2eTest : ::testing::Test {
     }
 };
 
-void expectStrum(const std::vector<int16_t>& heard, const int* frets, uint32_t blockSamples) {
-    scriptedSetExecutablePath(fs::canonical(Program).c_str());
-    buildMediaDir();
-    ASSERT_EQ(buildSampleBank(), 1);
+// Where and how the recording departs from the six notes, or "" when it holds them.
+static std::string strumDeparture(const std::vector<int16_t>& heard, const int* frets,
+                                  uint32_t blockSamples) {
     std::vector<int16_t> expected(heard.size(), 0);
     size_t from = 0, previous = 0, firstOnset = 0;
     for (int string = 5; string >= 0; string--) {
@@ -283,13 +282,13 @@ void expectStrum(const std::vector<int16_t>& heard, const int* frets, uint32_t b
         while (lead < note.length / 2 && note.data[lead] == 0) lead++;
         size_t first = from;
         while (first < heard.size() && heard[first] == expected[first]) first++;
-        ASSERT_LT(first, heard.size()) << "string " << string << " was not heard";
-        ASSERT_GE(first, lead);
+        std::string which = "string " + std::to_string(string);
+        if (first == heard.size()) return which + " was not heard";
+        if (first < lead) return which + " is heard before its note could start";
         size_t onset = first - lead;
         // Notes start on block boundaries: whole blocks apart.
-        if (string < 5) {
-            EXPECT_EQ((onset - previous) % blockSamples, 0u) << "string " << string;
-        }
+        if (string < 5 && (onset - previous) % blockSamples != 0)
+            return which + " starts at " + std::to_string(onset) + ", within a block";
         for (size_t k = 0; k < note.length / 2 && onset + k < heard.size(); k++) {
             int sum = expected[onset + k] + note.data[k];
             expected[onset + k] = int16_t(std::clamp(sum, -32768, 32767));
@@ -303,10 +302,45 @@ void expectStrum(const std::vector<int16_t>& heard, const int* frets, uint32_t b
     // recording may end in silence, from the end of a whole block on.
     size_t silent = mismatch;
     while (silent < heard.size() && heard[silent] == 0) silent++;
-    EXPECT_EQ(silent, heard.size()) << "the recording departs from the six notes at " << mismatch;
-    if (mismatch < heard.size()) {
-        EXPECT_EQ((mismatch - firstOnset) % blockSamples, 0u) << "the sound stops within a block";
+    if (silent != heard.size())
+        return "the recording departs from the six notes at " + std::to_string(mismatch) +
+               " (heard " + std::to_string(heard[mismatch]) + ", not " +
+               std::to_string(expected[mismatch]) + ")";
+    if (mismatch < heard.size() && (mismatch - firstOnset) % blockSamples != 0)
+        return "the sound stops within a block, at " + std::to_string(mismatch);
+    return "";
+}
+
+void expectStrum(const std::vector<int16_t>& heard, const int* frets, uint32_t blockSamples) {
+    scriptedSetExecutablePath(fs::canonical(Program).c_str());
+    buildMediaDir();
+    ASSERT_EQ(buildSampleBank(), 1);
+    std::string departure = strumDeparture(heard, frets, blockSamples);
+    // Wine's sound engine plays silence for as long as the program's next block is late, as on
+    // a busy machine it can be in the default mode, where a block comes back only a period of
+    // the engine's 10 ms after it played. One such run of silence, of up to four periods, is
+    // taken out and said; every sample around it must still be the six notes'.
+    if (!departure.empty() && getenv("FRETSTRUMMER_LAUNCHER")) {
+        constexpr size_t MostLate = 4 * (OutputRate / 100 + 1);
+        size_t sound = 0, end = heard.size();
+        while (sound < end && heard[sound] == 0) sound++;
+        while (end > sound && heard[end - 1] == 0) end--;
+        for (size_t at = sound; at < end && !departure.empty();) {
+            size_t run = at;
+            while (run < end && heard[run] == 0) run++;
+            for (size_t late = 1; run - at >= 32 && late <= std::min(run - at, MostLate); late++) {
+                std::vector<int16_t> kept(heard);
+                kept.erase(kept.begin() + long(at), kept.begin() + long(at + late));
+                if (!strumDeparture(kept, frets, blockSamples).empty()) continue;
+                std::printf("Wine played %zu samples of silence at %zu: a block came late\n", late,
+                            at);
+                departure.clear();
+                break;
+            }
+            at = run + 1;
+        }
     }
+    EXPECT_EQ(departure, "");
     releaseSampleBank();
 }
 
