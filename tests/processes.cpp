@@ -89,20 +89,26 @@ bool within(std::chrono::milliseconds limit, const std::function<bool()>& ready)
     return true;
 }
 
+int connectToLoopback(uint16_t port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
+    close(fd);
+    return -1;
+}
+
 pid_t startWebServer(const std::string& folder, std::string* url) {
     uint16_t port = static_cast<uint16_t>(20000 + std::random_device{}() % 20000);
     pid_t server = spawn(
         {"python3", FRETSTRUMMER_SOURCE_DIR "/tools/serve_web.py", folder, std::to_string(port)});
     *url = "http://127.0.0.1:" + std::to_string(port) + "/";
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     bool serving = within(std::chrono::seconds(10), [&] {
-        int probe = socket(AF_INET, SOCK_STREAM, 0);
-        bool taken = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        int probe = connectToLoopback(port);
         close(probe);
-        return taken;
+        return probe >= 0;
     });
     if (serving) return server;
     kill(server, SIGKILL), waitpid(server, nullptr, 0);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -27,6 +28,9 @@ pid_t startXvfb(const std::filesystem::path& folder);
 // null sink "out" at the program's rate and format; PULSE_SERVER names it. No system or user
 // server is touched. Its process id, or 0 when it does not answer within 10 s.
 pid_t startPulseServer(const std::filesystem::path& home);
+
+// A socket connected to this port on 127.0.0.1, or -1 when nothing takes the connection.
+int connectToLoopback(uint16_t port);
 
 // Serves the web page built in `folder` (tools/serve_web.py) on 127.0.0.1, at a port of its own
 // choosing, and gives its address in `url`; its process id, or 0 when it does not take a

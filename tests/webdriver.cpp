@@ -3,7 +3,6 @@
 
 #include "processes.h"
 
-#include <arpa/inet.h>
 #include <cctype>
 #include <csignal>
 #include <cstdio>
@@ -53,20 +52,12 @@ static std::string plain(const std::string& json) {
 }
 
 static int connectTo(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        // A browser that stops answering fails the command rather than hang its caller: no
-        // command waits this long when all is well.
-        timeval limit{60, 0};
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        return fd;
-    }
-    close(fd);
-    return -1;
+    int fd = connectToLoopback(static_cast<uint16_t>(port));
+    // A browser that stops answering fails the command rather than hang its caller: no command
+    // waits this long when all is well.
+    timeval limit{60, 0};
+    if (fd >= 0) setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    return fd;
 }
 
 static bool sendAll(int fd, const std::string& text) {
