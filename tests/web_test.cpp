@@ -173,6 +173,14 @@ template <typename Move> static void slowStroke(Move move) {
     }
 }
 
+// The slow stroke with the mouse, and the time for its last notes to be played.
+static void mouseStrum(WebTest& page) {
+    page.mouse("mousePressed", 1, 160, 1);
+    slowStroke([&](int x, int y) { page.mouse("mouseMoved", x, y, 1); });
+    page.mouse("mouseReleased", 239, 219, 0);
+    std::this_thread::sleep_for(600ms);
+}
+
 TEST_F(WebTest, AMouseStrumSoundsTheSixStringsAKeyShowsTheEditorAndTheExitSquareEndsIt) {
     open(400, 500, false);
     key("rawKeyDown", "KeyA");
@@ -185,10 +193,7 @@ TEST_F(WebTest, AMouseStrumSoundsTheSixStringsAKeyShowsTheEditorAndTheExitSquare
     evaluate("dispatchEvent(new Event('blur'))");
     EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "the focus lost";
     key("keyUp", "KeyB");
-    mouse("mousePressed", 1, 160, 1);
-    slowStroke([&](int x, int y) { mouse("mouseMoved", x, y, 1); });
-    mouse("mouseReleased", 239, 219, 0);
-    std::this_thread::sleep_for(600ms);
+    mouseStrum(*this);
     expectStrum(played());
     mouse("mousePressed", 2, 2, 1);
     mouse("mouseReleased", 2, 2, 0);
@@ -283,10 +288,7 @@ TEST_F(WebTest, OnAPhoneOneFingerHoldsAPadKeyWhileAnotherSetsItsChordThenStrumsI
 TEST_F(WebTest, InTheLowLatencyModeAStrumIsHeardOnTheSmallerBlocks) {
     open(400, 500, false, "?low-latency");
     // The strum starts the sound: its first notes wait for the node, never cut.
-    mouse("mousePressed", 1, 160, 1);
-    slowStroke([&](int x, int y) { mouse("mouseMoved", x, y, 1); });
-    mouse("mouseReleased", 239, 219, 0);
-    std::this_thread::sleep_for(600ms);
+    mouseStrum(*this);
     expectStrum(played(), nullptr, LowLatencyLayout.blockSamples);
     // Off the page's thread: the worklet's node, reading the program's memory.
     EXPECT_EQ(evaluate("fretstrummerPage.audioNode()"), "worklet");
@@ -299,10 +301,7 @@ TEST_F(WebTest, WithMidiWhereTheBrowserGivesNoneThePageSaysSoOnceAndPlaysOn) {
         within(10s, [&] { return evaluate("document.getElementById('note').hidden") == "false"; }));
     EXPECT_NE(evaluate("document.getElementById('note').textContent").find("playing without it"),
               std::string::npos);
-    mouse("mousePressed", 1, 160, 1);
-    slowStroke([&](int x, int y) { mouse("mouseMoved", x, y, 1); });
-    mouse("mouseReleased", 239, 219, 0);
-    std::this_thread::sleep_for(600ms);
+    mouseStrum(*this);
     expectStrum(played());
 }
 
@@ -331,10 +330,7 @@ TEST_F(WebTest, WhatThePageCannotDoItSaysAndTheInstrumentPlaysOnWithoutSound) {
     key("keyUp", "KeyA");
     EXPECT_TRUE(frameWithin([&] { return screen(); }, playView()));
     evaluate("AudioContext = Sound");
-    mouse("mousePressed", 1, 160, 1);
-    slowStroke([&](int x, int y) { mouse("mouseMoved", x, y, 1); });
-    mouse("mouseReleased", 239, 219, 0);
-    std::this_thread::sleep_for(600ms);
+    mouseStrum(*this);
     expectStrum(played());
     EXPECT_EQ(evaluate("document.getElementById('note').hidden"), "true") << note();
 
