@@ -4,7 +4,9 @@
 # where it is installed (what reached their null sinks, from the sinks' monitors). Counts the gaps in each (bench/sound_gaps.py): the times the device or the
 # server ran out of sound; and the times the program itself had no block ready when the device
 # asked, and the times the device called back more than two buffers late (both seen by
-# bench/program_probe.cpp; the first 0.6 s of start-up counts as one). FRETSTRUMMER_RECORDINGS names a folder to keep the
+# bench/program_probe.cpp; the first 0.6 s of start-up counts as one); and through PipeWire, the
+# server's cycles in which the program's stream ran too late (pw-profiler), which the sink plays
+# without it however much the program had ready. FRETSTRUMMER_RECORDINGS names a folder to keep the
 # two recordings in. FRETSTRUMMER_PROBE_SAMPLES tries another device buffer size. MODE is default,
 # low-latency or both (side by side in one run); with --hog, another process keeps one core busy
 # all the while, as a browser or a build beside the instrument would. FRETSTRUMMER_DRIVERS
@@ -27,7 +29,8 @@ source "$here/../tools/ensure-packages.sh"
 ensure_packages xvfb xdotool pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
 start_xvfb
 hog=
-trap 'kill $xvfb ${pulse_server:-} ${pipewire_servers:-} $hog 2>/dev/null || true; rm -rf "$work"' EXIT
+profiler=
+trap 'kill $xvfb ${pulse_server:-} ${pipewire_servers:-} $hog $profiler 2>/dev/null || true; rm -rf "$work"' EXIT
 if [ "${3:-}" = --hog ]; then
   python3 -c 'while True: pass' &
   hog=$!
@@ -66,6 +69,12 @@ for mode in "${modes[@]}"; do
     export PULSE_SERVER=$pulseaudio_socket
     [ $driver = pipewire ] && export PULSE_SERVER=$pipewire_socket
     [ $driver = disk ] || { parec -d out.monitor --raw --format=s16le --rate=$program_rate --channels=1 >"$work/$driver.raw" & recorder=$!; }
+    # PipeWire's profiler logs every cycle of the graph: which of its clients ran in it.
+    if [ $driver = pipewire ]; then
+      mkdir -p "$work/profile"
+      (cd "$work/profile" && exec env PIPEWIRE_RUNTIME_DIR="$work/pipewire" pw-profiler >names 2>&1) &
+      profiler=$!
+    fi
     SDL_AUDIODRIVER=${driver/pipewire/pulseaudio} SDL_DISKAUDIOFILE=$work/disk.raw \
       LD_PRELOAD=$build/bench/libprogram_probe.so "$build/fretstrummer" "${option[@]}" 2>"$work/$driver.log" &
     program=$!
@@ -76,6 +85,26 @@ for mode in "${modes[@]}"; do
     echo "[$mode${hog:+, a core busy}] $driver: the program had no block ready $(grep -c '^underrun' "$work/$driver.log") times;" \
       "the device called late $(grep -c '^late callback' "$work/$driver.log") times (the latest $(
         sed -n 's/^late callback: \([0-9.]*\) ms.*/\1/p' "$work/$driver.log" | sort -n | tail -n 1) ms)"
+    # A cycle in which the program's stream ran too late (still waiting to be woken or to
+    # finish when the next began, or not run at all: its times in the log all from before the
+    # cycle) is silence from it at the sink, however much the program had ready. Fields per
+    # stream: id, then its signal, wake-up and finish times from the cycle's start (µs), ...,
+    # its state (3: finished).
+    if [ $driver = pipewire ]; then
+      kill -INT $profiler
+      wait $profiler || true
+      profiler=
+      stream=$(sed -n 's/^logging follower \([0-9]*\) ("fretstrummer")$/\1/p' "$work/profile/names" | tail -n 1)
+      echo "[$mode${hog:+, a core busy}] pipewire: $(awk -v id="${stream:--1}" '
+        { for (k = 5; k + 6 <= NF; k += 8) {
+            if ($k != id) continue
+            cycles[$4]++
+            if (($(k + 2) == 0 && $(k + 3) == 0) || $(k + 6) != 3 || $(k + 3) > $4) late++
+          } }
+        END { for (c in cycles) if (cycles[c] > cycles[most]) most = c
+              printf "the program'"'"'s stream ran too late in %d of the server'"'"'s cycles (%.1f ms each)", late, most / 1000 }' \
+        "$work/profile/profiler.log")"
+    fi
     [ -z "${FRETSTRUMMER_RECORDINGS:-}" ] || cp "$work/$driver.raw" "$work/$driver.log" "$FRETSTRUMMER_RECORDINGS/"
   done
 done
