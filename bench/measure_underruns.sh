@@ -82,9 +82,9 @@ for mode in "${modes[@]}"; do
     wait $program
     [ $driver = disk ] || { sleep 0.3; kill $recorder; wait $recorder || true; }
     python3 "$here/sound_gaps.py" "$work/$driver.raw" | sed "s|$work/|[$mode${hog:+, a core busy}] |"
+    latest=$(sed -n 's/^late callback: \([0-9.]*\) ms.*/\1/p' "$work/$driver.log" | sort -n | tail -n 1)
     echo "[$mode${hog:+, a core busy}] $driver: the program had no block ready $(grep -c '^underrun' "$work/$driver.log") times;" \
-      "the device called late $(grep -c '^late callback' "$work/$driver.log") times (the latest $(
-        sed -n 's/^late callback: \([0-9.]*\) ms.*/\1/p' "$work/$driver.log" | sort -n | tail -n 1) ms)"
+      "the device called late $(grep -c '^late callback' "$work/$driver.log") times${latest:+ (the latest $latest ms)}"
     # A cycle in which the program's stream ran too late (still waiting to be woken or to
     # finish when the next began, or not run at all: its times in the log all from before the
     # cycle) is silence from it at the sink, however much the program had ready. Fields per

@@ -68,6 +68,13 @@ CONF
   mkdir -p "$folder/config/pipewire/pipewire.conf.d"
   echo "context.properties = { default.clock.rate = $program_rate default.clock.allowed-rates = [ $program_rate ] }" \
     >"$folder/config/pipewire/pipewire.conf.d/rate.conf"
+  # A PulseAudio client's shortest cycle as on a desktop, whose graph runs at 48 kHz: there the
+  # PulseAudio server's least, 256/48000, is 5.3 ms. At the program's rate that least is 118
+  # samples, which the graph rounds down to 64 (2.9 ms): cycles half a desktop's, too short for
+  # the server's own thread on a busy machine. 128 samples are 5.8 ms.
+  mkdir -p "$folder/config/pipewire/pipewire-pulse.conf.d"
+  echo "pulse.properties = { pulse.min.quantum = 128/$program_rate }" \
+    >"$folder/config/pipewire/pipewire-pulse.conf.d/quantum.conf"
   env "${own[@]}" pipewire >"$folder/pipewire.log" 2>&1 &
   pipewire_servers+=" $!"
   sleep 0.5
