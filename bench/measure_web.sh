@@ -3,9 +3,11 @@
 # Firefox ESR through Marionette, WebKitGTK through WebKitWebDriver), through the page's own
 # probe: the time from a press on a string to its first sound, median over 20 plucks from
 # silence, in two parts (the press to the audio callback that carries the note; from there to the
-# ear, as the engine reports its buffers and its output's latency); then the silent gaps in what
-# the page played over 60 s of strumming. Each engine plays into a PulseAudio null sink of the
-# probe's own. Run it on an otherwise idle machine.
+# ear, as the engine reports its buffers and its output's latency), and from the press sent to
+# the browser to its first sample at the sink, by this machine's clock (which also counts what
+# an engine leaves out of its account); then the silent gaps in what the page played over 60 s
+# of strumming. Each engine plays into a PulseAudio null sink of the probe's own. Run it on an
+# otherwise idle machine.
 # MODE is default, low-latency or both (side by side in one run); every line says which.
 # usage: bench/measure_web.sh [WEB_BUILD] [BUILD_DIR] [MODE]   (build-web, build, both)
 set -euo pipefail
@@ -33,13 +35,13 @@ for mode in "${modes[@]}"; do
         tail -1 "$recording.log")"
       continue
     fi
-    awk -v label="$label" '/^pluck [0-9]+:/ {n++; c[n] = $3; o[n] = $8; t[n] = $3 + $8}
+    awk -v label="$label" '/^pluck [0-9]+:/ {n++; c[n] = $3; o[n] = $8; t[n] = $3 + $8; s[n] = $11}
       function median(a, k, i, j, x) {
         for (i = 2; i <= k; i++)
           for (j = i; j > 1 && a[j - 1] > a[j]; j--) { x = a[j]; a[j] = a[j - 1]; a[j - 1] = x }
         return k % 2 ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2 }
-      END {if (n) printf "%s: touch to sound median %.1f ms (to the callback %.1f, on to the ear %.1f) over %d plucks\n",
-        label, median(t, n), median(c, n), median(o, n), n}' "$recording.log"
+      END {if (n) printf "%s: touch to sound median %.1f ms (to the callback %.1f, on to the ear %.1f) over %d plucks; press to the sink by this machine'"'"'s clock %.1f ms\n",
+        label, median(t, n), median(c, n), median(o, n), n, median(s, n)}' "$recording.log"
     echo "$label: $(python3 "$(dirname "$0")/sound_gaps.py" "$recording" | sed 's/^[^:]*: //')"
   done
 done
