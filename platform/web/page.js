@@ -373,9 +373,11 @@ var fretstrummerPage = (function () {
     },
     // Whether the sound comes from an audio worklet, off the page's thread: where the program
     // shares its memory (the program with threads). Without, the page would hand the worklet
-    // the sound by messages, from this thread; the engines that need that (WebKit) render a
-    // worklet in runs of up to 14 quanta as it starts, which the page's thread cannot keep up
-    // with, where their ScriptProcessorNode plays whole.
+    // the sound by messages, from this thread. The engine that needs that here, WebKitGTK,
+    // renders a worklet in runs of six to eight quanta (35-46 ms), and this thread, busy with
+    // the program and the drawing, now and then answers a run late: fed that way the worklet
+    // had to keep 15 quanta ready, and its sound reached the sink about 50 ms later than the
+    // ScriptProcessorNode's, which plays whole there.
     hasWorklet: () => typeof AudioWorkletNode === "function" &&
                       typeof SharedArrayBuffer === "function" &&
                       HEAP16.buffer instanceof SharedArrayBuffer,
