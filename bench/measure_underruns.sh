@@ -62,11 +62,6 @@ strum_a_minute() {
   xdotool mousemove $scale $scale click 1
 }
 
-# The time a virtual machine's host kept its cores from it (the steal field of /proc/stat, in
-# clock ticks): on a shared host, bursts of it starve the program and the servers alike.
-ticks=$(getconf CLK_TCK)
-steal() { awk '/^cpu /{print $9}' /proc/stat; }
-
 for mode in "${modes[@]}"; do
   option=()
   [ "$mode" = default ] || option=("--$mode")
@@ -81,7 +76,7 @@ for mode in "${modes[@]}"; do
       (cd "$work/profile" && exec env PIPEWIRE_RUNTIME_DIR="$work/pipewire" pw-profiler >names 2>&1) &
       profiler=$!
     fi
-    stolen=$(steal)
+    stolen=$(steal_ms)
     SDL_AUDIODRIVER=${driver/pipewire/pulseaudio} SDL_DISKAUDIOFILE=$work/disk.raw \
       LD_PRELOAD=$build/bench/libprogram_probe.so "$build/fretstrummer" "${option[@]}" 2>"$work/$driver.log" &
     program=$!
@@ -89,11 +84,11 @@ for mode in "${modes[@]}"; do
     wait $program
     [ $driver = disk ] || { sleep 0.3; kill $recorder; wait $recorder || true; }
     python3 "$here/sound_gaps.py" "$work/$driver.raw" | sed "s|$work/|[$mode${hog:+, a core busy}] |"
-    stolen=$(($(steal) - stolen))
+    stolen=$(($(steal_ms) - stolen))
     latest=$(sed -n 's/^late callback: \([0-9.]*\) ms.*/\1/p' "$work/$driver.log" | sort -n | tail -n 1)
     echo "[$mode${hog:+, a core busy}] $driver: the program had no block ready $(grep -c '^underrun' "$work/$driver.log") times;" \
       "the device called late $(grep -c '^late callback' "$work/$driver.log") times${latest:+ (the latest $latest ms)};" \
-      "the machine's hypervisor held its cores for $((stolen * 1000 / ticks)) ms in all (steal time)"
+      "the machine's hypervisor held its cores for $stolen ms in all (steal time)"
     # A cycle in which the program's stream ran too late (still waiting to be woken or to
     # finish when the next began, or not run at all: its times in the log all from before the
     # cycle) is silence from it at the sink, however much the program had ready. Fields per

@@ -6,8 +6,9 @@
 # ear, as the engine reports its buffers and its output's latency), and from the press sent to
 # the browser to its first sample at the sink, by this machine's clock (which also counts what
 # an engine leaves out of its account); then the silent gaps in what the page played over 60 s
-# of strumming. Each engine plays into a PulseAudio null sink of the probe's own. Run it on an
-# otherwise idle machine.
+# of strumming, and the time the machine's hypervisor held its cores meanwhile (steal time).
+# Each engine plays into a PulseAudio null sink of the probe's own. Run it on an otherwise idle
+# machine.
 # MODE is default, low-latency or both (side by side in one run); every line says which.
 # usage: bench/measure_web.sh [WEB_BUILD] [BUILD_DIR] [MODE]   (build-web, build, both)
 set -euo pipefail
@@ -19,6 +20,7 @@ both) modes=(default low-latency) ;;
 *) echo "usage: $0 [WEB_BUILD] [BUILD_DIR] [default|low-latency|both]" >&2; exit 2 ;;
 esac
 source "$(dirname "$0")/../tools/ensure-packages.sh"
+source "$(dirname "$0")/../tools/servers.sh"
 ensure_packages chromium chromium-driver firefox-esr webkit2gtk-driver xvfb pulseaudio \
   pulseaudio-utils python3
 cmake --build "$build" --target web_probe >/dev/null
@@ -30,6 +32,7 @@ for mode in "${modes[@]}"; do
   [ "$mode" = default ] || query="?$mode"
   for engine in chromium firefox webkit; do
     label="[$mode] $engine"
+    stolen=$(steal_ms)
     if ! "$build/bench/web_probe" "$engine" "$web" "$query" 20 60 "$recording" >"$recording.log"; then
       echo "$label: $(grep -m1 -E '^(cannot run|pluck [0-9]+ was|the sound)' "$recording.log" ||
         tail -1 "$recording.log")"
@@ -42,7 +45,8 @@ for mode in "${modes[@]}"; do
         return k % 2 ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2 }
       END {if (n) printf "%s: touch to sound median %.1f ms (to the callback %.1f, on to the ear %.1f) over %d plucks; press to the sink by this machine'"'"'s clock %.1f ms\n",
         label, median(t, n), median(c, n), median(o, n), n, median(s, n)}' "$recording.log"
-    echo "$label: $(python3 "$(dirname "$0")/sound_gaps.py" "$recording" | sed 's/^[^:]*: //')"
+    echo "$label: $(python3 "$(dirname "$0")/sound_gaps.py" "$recording" | sed 's/^[^:]*: //');" \
+      "the machine's hypervisor held its cores for $(($(steal_ms) - stolen)) ms in all (steal time)"
   done
 done
 rm -f "$recording.log"

@@ -97,7 +97,8 @@ void stopSink() {
     sink.monitor = -1;
 }
 
-// Milliseconds from `since` to the first sound at the sink after it; -1 when none came.
+// Milliseconds from `since` to the first sound at the sink after it; -1 when none came. Each
+// pluck starts from silence: its first sample louder than 64 (-54 dB) counts as its onset.
 double sinkSoundAfter(double since) {
     std::lock_guard<std::mutex> hold(sink.lock);
     size_t from = 0;

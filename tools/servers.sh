@@ -5,6 +5,11 @@
 # The program's sound: mono, signed 16-bit, this many samples a second.
 program_rate=22050
 
+# steal_ms: the milliseconds a virtual machine's host has kept its cores from it since boot (the
+# steal field of /proc/stat). On a shared host, bursts of it starve the program, the servers and
+# the browsers alike: the measuring scripts print how much fell within each run.
+steal_ms() { awk -v hz="$(getconf CLK_TCK)" '/^cpu /{print int($9 * 1000 / hz)}' /proc/stat; }
+
 # start_xvfb: Xvfb on a display number it picks itself (-displayfd), so that it never takes
 # another's; exports DISPLAY and sets xvfb to its process id.
 start_xvfb() {
