@@ -16,7 +16,6 @@
 #include <thread>
 #include <unistd.h>
 
-static std::atomic<uint64_t> underruns;
 static std::atomic<bool> deviceOpen;
 static SDL_AudioDeviceID device;
 // SDL 2.26's device thread can sit in a blocking call that only its driver's next event ends:
@@ -65,11 +64,7 @@ static int SDLCALL interruptUntilClosed(void*) {
 }
 
 static void SDLCALL playQueued(void*, Uint8* stream, int length) {
-    if (ringPlay(stream, length)) underruns.fetch_add(1, std::memory_order_relaxed);
-}
-
-uint64_t sdlAudioUnderruns() {
-    return underruns.load(std::memory_order_relaxed);
+    ringPlay(stream, length);
 }
 
 static SDL_AudioSpec wanted;

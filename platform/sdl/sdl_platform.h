@@ -3,9 +3,6 @@
 
 #include <cstdint>
 
-// Device callbacks that found no block queued and played silence.
-uint64_t sdlAudioUnderruns();
-
 // Keeps why a role was refused, for platformFailureReason: `why`, or SDL's own last error when
 // why is none. Returns 0, the refusal's usual result.
 int sdlRefuse(const char* why = nullptr);
