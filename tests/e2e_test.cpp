@@ -106,7 +106,8 @@ struct E2eTest : ::testing::Test {
         if (getenv("FRETSTRUMMER_LAUNCHER")) run("wineserver -k 2>/dev/null; wineserver -w");
         keepEvidence();
         kill(xvfb, SIGTERM);
-        within(5s, [&] { return kill(xvfb, 0) != 0; });
+        if (!within(5s, [&] { return waitpid(xvfb, nullptr, WNOHANG) == xvfb; }))
+            kill(xvfb, SIGKILL), waitpid(xvfb, nullptr, 0);
         fs::remove_all(work);
     }
 

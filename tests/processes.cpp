@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <netinet/in.h>
 #include <random>
 #include <sys/socket.h>
@@ -44,21 +45,26 @@ pid_t spawn(const std::vector<std::string>& arguments, const std::function<void(
 }
 
 pid_t startXvfb(const std::filesystem::path& folder) {
-    std::string display = (folder / "display").string();
-    pid_t xvfb =
-        std::atoi(run("Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>" +
-                      display + " >" + (folder / "xvfb.log").string() + " 2>&1 & echo $!")
-                      .c_str());
+    std::string display = (folder / "display").string(), log = (folder / "xvfb.log").string();
+    // The caller's own child, so that it is waited for the moment it ends.
+    pid_t xvfb = spawn(
+        {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+        [&] {
+            int number = open(display.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            int output = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(output, 1), dup2(output, 2), dup2(number, 3);
+        });
     // Xvfb writes the number once it serves.
     std::string number;
     if (!within(10s, [&] {
-            number = run("cat " + display);
-            return number.find('\n') != std::string::npos;
-        }))
+            std::ifstream in(display);
+            std::getline(in, number);
+            return !in.fail() && !in.eof();
+        })) {
+        kill(xvfb, SIGKILL), waitpid(xvfb, nullptr, 0);
         return 0;
-    std::string name(1, ':');
-    name.append(number, 0, number.find('\n'));
-    setenv("DISPLAY", name.c_str(), 1);
+    }
+    setenv("DISPLAY", (":" + number).c_str(), 1);
     return xvfb;
 }
 
