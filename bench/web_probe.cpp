@@ -13,19 +13,16 @@
 #include "webdriver.h"
 
 #include <chrono>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <mutex>
 #include <random>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -45,70 +42,55 @@ std::string bytesOfHex(const std::string& hex) {
     return bytes;
 }
 
+// Milliseconds since the epoch: the clock bench/sink_onsets.py stamps its onsets by.
 double millisecondsNow() {
     using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+    return duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
 }
 
-// What reached the sink, and when: each read from the monitor stamped with the time it came.
-// The monitor is asked for 5 ms of latency, so a sample arrives within a few of being played.
-// It records during the plucks only: its wake-ups would otherwise weigh on the strumming.
+// The sink's monitor, recorded by parec into bench/sink_onsets.py, which prints when each sound
+// after silence came ("onset T"). The monitor is asked for 5 ms of latency, so a sample arrives
+// within a few of being played. It records during the plucks only: its wake-ups would otherwise
+// weigh on the strumming.
 struct Sink {
-    pid_t recorder = 0;
-    int monitor = -1;
-    std::thread reader;
-    std::mutex lock;
-    std::vector<int16_t> samples;
-    std::vector<std::pair<size_t, double>> arrivals; // samples so far, and when they came
+    pid_t recorder = 0, finder = 0;
+    int onsets = -1;
+    std::string printed;
 } sink;
 
-void readSink() {
-    char bytes[4096];
-    std::string pending;
-    for (ssize_t count; (count = read(sink.monitor, bytes, sizeof bytes)) > 0;) {
-        double now = millisecondsNow();
-        pending.append(bytes, static_cast<size_t>(count));
-        std::lock_guard<std::mutex> hold(sink.lock);
-        for (size_t i = 0; i + 1 < pending.size(); i += 2)
-            sink.samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(pending[i]) |
-                                                        static_cast<uint8_t>(pending[i + 1]) << 8));
-        pending.erase(0, pending.size() & ~size_t{1});
-        sink.arrivals.emplace_back(sink.samples.size(), now);
-    }
-}
-
 void startSink() {
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) return;
+    int sound[2], found[2];
+    if (pipe2(sound, O_CLOEXEC) != 0) return;
+    if (pipe2(found, O_CLOEXEC) != 0) return close(sound[0]), close(sound[1]), void();
+    sink.finder = spawn({"python3", FRETSTRUMMER_SOURCE_DIR "/bench/sink_onsets.py"},
+                        [&] { dup2(sound[0], 0), dup2(found[1], 1); });
     sink.recorder =
         spawn({"parec", "-d", "out.monitor", "--raw", "--latency-msec=5", "--format=s16le",
                "--channels=1", "--rate=" + std::to_string(OutputRate)},
-              [&] { dup2(ends[1], 1); });
-    close(ends[1]);
-    sink.monitor = ends[0];
-    sink.reader = std::thread(readSink);
+              [&] { dup2(sound[1], 1); });
+    for (int end : {sound[0], sound[1], found[1]}) close(end);
+    fcntl(found[0], F_SETFL, O_NONBLOCK);
+    sink.onsets = found[0];
 }
 
 void stopSink() {
-    if (sink.recorder > 0) kill(sink.recorder, SIGTERM), waitpid(sink.recorder, nullptr, 0);
-    sink.recorder = 0;
-    if (sink.reader.joinable()) sink.reader.join();
-    if (sink.monitor >= 0) close(sink.monitor);
-    sink.monitor = -1;
+    // The finder ends as the recording does.
+    for (pid_t* child : {&sink.recorder, &sink.finder})
+        if (*child > 0) kill(*child, SIGTERM), waitpid(*child, nullptr, 0), *child = 0;
+    if (sink.onsets >= 0) close(sink.onsets);
+    sink.onsets = -1;
 }
 
-// Milliseconds from `since` to the first sound at the sink after it; -1 when none came. Each
-// pluck starts from silence: its first sample louder than 64 (-54 dB) counts as its onset.
+// Milliseconds from `since` to the first onset at the sink after it; -1 while none came.
 double sinkSoundAfter(double since) {
-    std::lock_guard<std::mutex> hold(sink.lock);
-    size_t from = 0;
-    for (auto [end, at] : sink.arrivals)
-        if (at < since) from = end;
-    for (size_t i = from; i < sink.samples.size(); i++) {
-        if (std::abs(sink.samples[i]) <= 64) continue;
-        for (auto [end, at] : sink.arrivals)
-            if (end > i) return at - 1000.0 * static_cast<double>(end - 1 - i) / OutputRate - since;
-    }
+    char bytes[256];
+    for (ssize_t count; sink.onsets >= 0 && (count = read(sink.onsets, bytes, sizeof bytes)) > 0;)
+        sink.printed.append(bytes, static_cast<size_t>(count));
+    double at = 0;
+    for (size_t line = 0, end; (end = sink.printed.find('\n', line)) != std::string::npos;
+         line = end + 1)
+        if (std::sscanf(sink.printed.c_str() + line, "onset %lf", &at) == 1 && at >= since)
+            return at - since;
     return -1;
 }
 
