@@ -29,13 +29,15 @@ suite() {
 
 # The web page's build spends minutes making Emscripten's own libraries, and the test runs
 # below leave a core idle much of the time they wait on the programs they drive: the web build
-# starts now, at the lowest priority, in a process group of its own that ends with the script.
+# starts now, at the lowest priority, in a process group of its own that ends with the script
+# (job control gives it one; a session of its own would be scheduled as a peer of the rest).
 # Its output is shown in the web stage.
 mkdir -p build-web
-export -f build
-setsid nice -n 19 bash -c 'set -e; build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake' \
-  >build-web/build.log 2>&1 &
+set -m
+(renice -n 19 $BASHPID >/dev/null
+  build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake) >build-web/build.log 2>&1 &
 web_build=$!
+set +m
 trap '[ -z "$web_build" ] || kill -- -$web_build 2>/dev/null || true' EXIT
 
 echo "== plain build"
