@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -116,4 +117,24 @@ TEST(WaveRing, HandsABlockBackAtTheNextCallOrAtOnceForABurstingDevice) {
         EXPECT_EQ(done(), "DDD");
         ringDrop();
     }
+    // A call that finds the blocks run out, where the device lets it wait, waits for the
+    // feeder's next and plays it on; without the feeder, silence once the wait is over.
+    ringReset();
+    ringWaitWhenLate(10000000);
+    for (WaveBlock& block : blocks) block.flags.store(0);
+    ASSERT_EQ(platformWavePrepare(1, &blocks[0], sizeof(WaveBlock)), 0);
+    ASSERT_EQ(platformWavePrepare(1, &blocks[1], sizeof(WaveBlock)), 0);
+    ASSERT_EQ(platformWaveQueue(1, &blocks[0], sizeof(WaveBlock)), 0);
+    std::thread feeder([&] {
+        platformWaveWait(1, &blocks[0], 10000);
+        platformWaveQueue(1, &blocks[1], sizeof(WaveBlock));
+    });
+    uint8_t out[8];
+    EXPECT_EQ(ringPlay(out, 8), 0);
+    feeder.join();
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 8), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    ringWaitWhenLate(1000);
+    EXPECT_EQ(ringPlay(out, 2), 1);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 2), (std::vector<uint8_t>{0, 0}));
+    ringDrop();
 }

@@ -136,6 +136,9 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
     wanted.samples = deviceSamples;
     wanted.callback = playQueued;
     ringReset();
+    // Up to one device buffer's time: the next call is due by then anyway.
+    if (wanted.freq > 0)
+        ringWaitWhenLate(static_cast<uint32_t>(uint64_t{deviceSamples} * 1000000 / wanted.freq));
     // Interrupts the blocking calls of the device thread and does nothing else; without
     // SA_RESTART, so they return.
     struct sigaction interrupt {};

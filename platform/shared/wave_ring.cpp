@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 // Blocks waiting or playing, oldest first: a single-producer (the feeder), single-consumer (the
 // callback) ring, with room for every block the program may have out (twenty at the most).
@@ -21,8 +22,9 @@ static int playingCount;
 // notification after the waiter's last look at the flag, so no wake-up is lost.
 static std::mutex handBackLock;
 static std::condition_variable handedBack;
-static std::atomic<bool> accepting; // between ringReset and ringDrop
-static bool atOnce;                 // callback only
+static std::atomic<bool> accepting;        // between ringReset and ringDrop
+static bool atOnce;                        // callback only
+static std::chrono::microseconds lateWait; // set before the device starts calling
 
 void ringReset() {
     ringHead.store(0);
@@ -30,7 +32,24 @@ void ringReset() {
     headOffset = 0;
     playingCount = 0;
     atOnce = false;
+    lateWait = {};
     accepting.store(true);
+}
+
+void ringWaitWhenLate(uint32_t microseconds) {
+    lateWait = std::chrono::microseconds(microseconds);
+}
+
+// Whether the feeder queued a block behind `head` within the wait allowed. It is polled, not
+// waited on: the callback takes no lock the feeder may hold.
+static bool feederCaughtUp(uint32_t head) {
+    if (lateWait.count() == 0 || !accepting.load()) return false;
+    auto deadline = std::chrono::steady_clock::now() + lateWait;
+    while (ringTail.load(std::memory_order_acquire) == head) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return true;
 }
 
 void ringHandBackAtOnce() {
@@ -71,7 +90,7 @@ int ringPlay(uint8_t* stream, int length) {
     playingCount = 0;
     while (length > 0) {
         uint32_t head = ringHead.load(std::memory_order_relaxed);
-        if (head == ringTail.load(std::memory_order_acquire)) {
+        if (head == ringTail.load(std::memory_order_acquire) && !feederCaughtUp(head)) {
             std::memset(stream, 0, static_cast<size_t>(length));
             return 1;
         }

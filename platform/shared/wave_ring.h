@@ -10,6 +10,12 @@ void ringReset();
 // Fills the device's buffer from the queued blocks, oldest first, with silence where they run
 // out. 1 when they ran out.
 int ringPlay(uint8_t* stream, int length);
+// From now on until the next ringReset, a call that finds the blocks run out waits up to this
+// long for the feeder's next before it plays silence: for a device that may ask for more than
+// the program keeps queued at once, as a sound server does that catches up after it woke late.
+// The feeder has its blocks back by then and mixes each in microseconds, so the sound goes on
+// where silence would have been heard. Set before the device starts calling.
+void ringWaitWhenLate(uint32_t microseconds);
 // The bytes queued and not yet taken. The callback's own thread only.
 uint32_t ringQueuedBytes();
 // Lets go of every block the device holds, once it calls back no more, and takes no more.
