@@ -45,6 +45,7 @@ for mode in "${modes[@]}"; do
         return k % 2 ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2 }
       END {if (n) printf "%s: touch to sound median %.1f ms (to the callback %.1f, on to the ear %.1f) over %d plucks; press to the sink by this machine'"'"'s clock %.1f ms\n",
         label, median(t, n), median(c, n), median(o, n), n, median(s, n)}' "$recording.log"
+    echo "$label: $(grep -m1 "^the engine's sound" "$recording.log")"
     echo "$label: $(python3 "$(dirname "$0")/sound_gaps.py" "$recording" | sed 's/^[^:]*: //');" \
       "the machine's hypervisor held its cores for $(($(steal_ms) - stolen)) ms in all (steal time)"
   done

@@ -112,6 +112,7 @@ int measure(const std::string& engine, const std::string& url, int plucks, int s
     // A first tap off the strings starts the sound.
     page->mouse(page->at(120, 40) + "," + PressAction + "," + LiftAction);
     std::this_thread::sleep_for(500ms);
+    std::printf("%s\n", evaluate("fretstrummerPage.probeLatency()").c_str());
     startSink();
     // String 5, the leftmost, fades out within 1.2 s: each pluck starts from silence.
     for (int n = 1; n <= plucks; n++) {

@@ -462,10 +462,15 @@ var fretstrummerPage = (function () {
       return hex(bgr);
     },
     // The bench's probe: armed for the next press; how long the sound has been silent (ms);
-    // what the press measured: to the callback that carries its sound, and on to the ear (ms).
+    // what the press measured: to the callback that carries its sound, and on to the ear (ms);
+    // the engine's own account of its buffers.
     probeArm() {
       probe = { pressedAt: 0, heard: null };
     },
+    probeLatency: () =>
+      audio ? `the engine's sound: ${audio.sampleRate} Hz, base latency ` +
+              `${((audio.baseLatency || 0) * 1000).toFixed(2)} ms, output latency ` +
+              `${((audio.outputLatency || 0) * 1000).toFixed(2)} ms` : "no sound",
     probeQuiet: () => (quietSince ? performance.now() - quietSince : 0),
     probeHeard: () => (probe && probe.heard ? probe.heard.map((t) => t.toFixed(2)).join(" ") : ""),
     // Where the canvas is in the window, and the size of its pixels, in CSS pixels.
