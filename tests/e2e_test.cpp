@@ -273,8 +273,7 @@ struct E2eTest : ::testing::Test {
 };
 
 // How the recording departs from the six notes, or "" when it holds them; `where` is set to
-// the sample it departs at (the recording's end when it holds them, 0 when a string is missing
-// or early).
+// the sample it departs at (0 when a string is missing or early).
 static std::string strumDeparture(const std::vector<int16_t>& heard, const int* frets,
                                   uint32_t blockSamples, size_t& where) {
     where = 0;
