@@ -66,7 +66,7 @@ CONF
   env "${own[@]}" dbus-daemon --config-file="$folder/bus.conf" --nofork --print-address=3 \
     3>"$folder/bus" >/dev/null 2>&1 &
   pipewire_servers=$!
-  for _ in $(seq 50); do grep -q . "$folder/bus" && break; sleep 0.1; done
+  for _ in $(seq 50); do grep -qs . "$folder/bus" && break; sleep 0.1; done
   address=$(head -n 1 "$folder/bus")
   own+=(DBUS_SESSION_BUS_ADDRESS="$address")
   # The graph runs at the program's rate: nothing is resampled, so a gap stays exact silence.
