@@ -30,7 +30,7 @@ suite() {
 # The web page's build spends minutes making Emscripten's own libraries, and the test runs
 # below leave a core idle much of the time they wait on the programs they drive: the web build
 # starts now, at the lowest priority, in a process group of its own that ends with the script
-# (job control gives it one; a session of its own would be scheduled as a peer of the rest).
+# (job control gives it one; setsid would have the kernel schedule it as a peer of the rest).
 # Its output is shown in the web stage.
 mkdir -p build-web
 set -m
