@@ -122,7 +122,7 @@ struct E2eTest : ::testing::Test {
         for (const auto& entry : fs::directory_iterator(work)) {
             std::string name = entry.path().filename().string();
             if (name == "stderr" || name == "stdout" || name == "xvfb.log" || name == "sound.raw" ||
-                name.rfind("core", 0) == 0)
+                name == "wine.log" || name.rfind("core", 0) == 0)
                 fs::copy(entry.path(), into / name, fs::copy_options::overwrite_existing);
         }
     }
@@ -136,8 +136,15 @@ struct E2eTest : ::testing::Test {
         const char* launcher = getenv("FRETSTRUMMER_LAUNCHER");
         if (launcher) command.insert(command.begin(), launcher);
         // Every program under Wine gets a Wine server of its own, not one a program before it
-        // in the same test left with its windows.
-        if (launcher) run("wineserver -k 2>/dev/null; wineserver -w");
+        // in the same test left with its windows. Wine's own services start with a server's
+        // first process and write to its stderr: its device host once faulted (in
+        // IoCreateDevice) during a start-up failure's run, and the line stood in the
+        // program's errors. So a first process of the test's own starts them, their output in
+        // wine.log, and the server stays up (-p) until the next start or the test's end.
+        if (launcher)
+            run("wineserver -k 2>/dev/null; wineserver -w; (wineserver -p && wine cmd /c exit) "
+                ">>" +
+                (work / "wine.log").string() + " 2>&1 </dev/null");
         if (option) command.push_back(option);
         program = spawn(command, [&] {
             if (!display) unsetenv("DISPLAY");
