@@ -10,6 +10,7 @@
 # Each engine plays into a PulseAudio null sink of the probe's own. Run it on an otherwise idle
 # machine.
 # MODE is default, low-latency or both (side by side in one run); every line says which.
+# FRETSTRUMMER_ENGINES picks some of chromium, firefox and webkit (all three by default).
 # usage: bench/measure_web.sh [WEB_BUILD] [BUILD_DIR] [MODE]   (build-web, build, both)
 set -euo pipefail
 web=$(cd "${1:-build-web}" && pwd)
@@ -30,7 +31,7 @@ trap 'rm -f "$recording"' EXIT
 for mode in "${modes[@]}"; do
   query=""
   [ "$mode" = default ] || query="?$mode"
-  for engine in chromium firefox webkit; do
+  for engine in ${FRETSTRUMMER_ENGINES:-chromium firefox webkit}; do
     label="[$mode] $engine"
     stolen=$(steal_ms)
     if ! "$build/bench/web_probe" "$engine" "$web" "$query" 20 60 "$recording" >"$recording.log"; then

@@ -9,7 +9,9 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -285,13 +287,50 @@ TEST_F(WebTest, OnAPhoneOneFingerHoldsAPadKeyWhileAnotherSetsItsChordThenStrumsI
     EXPECT_TRUE(frameWithin([&] { return screen(); }, playView())) << "key 2 lifted";
 }
 
+// What the worklet sends on at `rate` for the program's samples it took: each output sample
+// on the Catmull-Rom cubic through the four taken around it, rounded as JavaScript rounds.
+static std::vector<int16_t> converted(const std::vector<int16_t>& taken, double rate) {
+    std::vector<int16_t> sent;
+    double step = OutputRate / rate, phase = 1, a = 0, b = 0, c = 0, d = 0;
+    for (size_t next = 0;; phase += step) {
+        for (; phase >= 1; phase -= 1, next++) {
+            if (next == taken.size()) return sent;
+            a = b, b = c, c = d, d = taken[next];
+        }
+        double t = phase;
+        double value =
+            b + 0.5 * t * (c - a + t * (2 * a - 5 * b + 4 * c - d + t * (3 * (b - c) + d - a)));
+        double rounded = std::floor(value);
+        if (value - rounded >= 0.5) rounded += 1;
+        sent.push_back(static_cast<int16_t>(std::clamp(rounded, -32768.0, 32767.0)));
+    }
+}
+
 TEST_F(WebTest, InTheLowLatencyModeAStrumIsHeardOnTheSmallerBlocks) {
     open(400, 500, false, "?low-latency");
     // The strum starts the sound: its first notes wait for the node, never cut.
     mouseStrum(*this);
-    expectStrum(played(), nullptr, LowLatencyLayout.blockSamples);
+    // What the node took and what it sent on, as far as the page has both at one moment.
+    std::string both = evaluate("fretstrummerPage.played() + ' ' + fretstrummerPage.sent()");
+    std::vector<int16_t> taken = samplesOf(fromHex(both.substr(0, both.find(' '))));
+    std::vector<int16_t> sent = samplesOf(fromHex(both.substr(both.find(' ') + 1)));
+    expectStrum(taken, nullptr, LowLatencyLayout.blockSamples);
     // Off the page's thread: the worklet's node, reading the program's memory.
     EXPECT_EQ(evaluate("fretstrummerPage.audioNode()"), "worklet");
+    // At the engine's own rate (the test's sound server's, 44100 Hz): the strum sent on is the
+    // conversion of the program's, sample for sample, in whole quanta.
+    int rate = 0;
+    std::string engine = evaluate("fretstrummerPage.probeLatency()");
+    ASSERT_EQ(std::sscanf(engine.c_str(), "the engine's sound: %d Hz", &rate), 1) << engine;
+    EXPECT_NE(rate, static_cast<int>(OutputRate)) << engine;
+    ASSERT_EQ(sent.size() % 128, 0u);
+    std::vector<int16_t> expected = converted(taken, rate);
+    ASSERT_GE(expected.size(), sent.size());
+    ASSERT_LE(expected.size(), sent.size() + 2);
+    size_t at = std::mismatch(sent.begin(), sent.end(), expected.begin()).first - sent.begin();
+    EXPECT_EQ(at, sent.size()) << "sample " << at << " of " << sent.size() << " is "
+                               << (at < sent.size() ? sent[at] : 0) << ", not "
+                               << (at < sent.size() ? expected[at] : 0);
 }
 
 TEST_F(WebTest, WithMidiWhereTheBrowserGivesNoneThePageSaysSoOnceAndPlaysOn) {

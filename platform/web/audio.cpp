@@ -159,8 +159,9 @@ int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {
         if (!platformStartThread(pump)) return pumping.store(false), 1;
     }
     // Sound starts with the first touch, click or key: browsers allow no sooner.
-    if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.openAudio($0, $1); },
-                                format->samplesPerSecond, ScriptNodeSamples)) {
+    if (!MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.openAudio($0, $1, $2); },
+                                format->samplesPerSecond, ScriptNodeSamples,
+                                fillLate.load() ? 1 : 0)) {
         stopPump();
         return refuse("this browser has no Web Audio"), 1;
     }

@@ -4,23 +4,33 @@
 // fretstrummerPage; the page calls the program's exported procedures.
 var fretstrummerPage = (function () {
   let canvas = null, context = null, ready = false;
-  let audio = null, node = null, audioRate = 0, nodeSamples = 0;
+  let audio = null, node = null, audioRate = 0, nodeSamples = 0, smallBuffers = false;
   let wakeLock = null, awake = false, midiOutput = null, laidOutLandscape = 0;
   // The program without threads, while it waits for a message: how to wake it.
   let asleep = null;
-  // What the node played, once record() is asked for: kept in one array that doubles as it
-  // fills, so that recording makes no garbage for the collector to pause the page over.
-  let played = new Int16Array(0), playedLength = 0;
-  let recording = false;
-  function keep(samples) {
-    if (playedLength + samples.length > played.length) {
-      const larger = new Int16Array(Math.max(2 * played.length, 1 << 16));
-      larger.set(played.subarray(0, playedLength));
-      played = larger;
-    }
-    played.set(samples, playedLength);
-    playedLength += samples.length;
+  // What the node played of the program's sound, once record() is asked for, and where the
+  // worklet converts it to the engine's rate, what it sent on: each kept in one array that
+  // doubles as it fills, so that recording makes no garbage for the collector to pause the
+  // page over.
+  function recorder() {
+    let samples = new Int16Array(0), length = 0;
+    return {
+      keep(more) {
+        if (length + more.length > samples.length) {
+          const size = Math.max(2 * samples.length, 1 << 16, length + more.length);
+          const larger = new Int16Array(size);
+          larger.set(samples.subarray(0, length));
+          samples = larger;
+        }
+        samples.set(more, length);
+        length += more.length;
+      },
+      clear: () => (length = 0),
+      hex: () => hex(new Uint8Array(samples.buffer, 0, length * 2)),
+    };
   }
+  const played = recorder(), sent = recorder();
+  let recording = false;
 
   // The virtual-key code of a key by its place (KeyboardEvent.code), from the program's own
   // key table: every printable key holds a chord whatever the layout prints on it.
@@ -56,10 +66,16 @@ var fretstrummerPage = (function () {
       try {
         // The smallest buffers the engine's output allows (it rounds the hint up to them);
         // an engine that takes no number for a hint gets the category.
+        // In the low-latency mode a worklet plays at the engine's own rate and converts the
+        // program's sound itself: Chromium's own conversion held the sound about 20 ms longer
+        // on its way to the sound server (a press to the sink, 73 against 53 ms), and a
+        // quantum at its own rate is half as long. An engine that runs at the program's rate
+        // of its own accord (Firefox here) plays the samples as they are.
+        const rate = smallBuffers && page.hasWorklet() ? undefined : audioRate;
         try {
-          made = new AudioContext({ sampleRate: audioRate, latencyHint: 0 });
+          made = new AudioContext({ sampleRate: rate, latencyHint: 0 });
         } catch (e) {
-          made = new AudioContext({ sampleRate: audioRate, latencyHint: "interactive" });
+          made = new AudioContext({ sampleRate: rate, latencyHint: "interactive" });
         }
         if (!page.hasWorklet()) playByScript(made);
       } catch (e) {
@@ -94,7 +110,7 @@ var fretstrummerPage = (function () {
         out[i] = HEAP16[at + i] / 32768;
         if (first < 0 && HEAP16[at + i] !== 0) first = i;
       }
-      if (recording) keep(HEAP16.subarray(at, at + out.length));
+      if (recording) played.keep(HEAP16.subarray(at, at + out.length));
       heard(first, first < 0 ? 0 : event.playbackTime - made.currentTime);
     };
     node.connect(made.destination);
@@ -112,6 +128,16 @@ var fretstrummerPage = (function () {
         this.counts = new Int32Array(shared.memory, shared.at, 5);
         this.samples = new Int16Array(shared.memory, shared.at + 20, 4096);
         this.quantum = new Int16Array(128);
+        // Where the engine plays at a rate of its own: the program's samples each output
+        // sample steps over, and the last four taken (the output lies `phase` of the way
+        // from the second to the third). What the node took of the program's sound is what
+        // it records.
+        this.step = shared.rate / sampleRate;
+        this.converting = this.step !== 1;
+        this.around = new Float64Array(4);
+        this.phase = 1;
+        this.source = new Int16Array(Math.ceil(128 * this.step) + 2);
+        this.sourceLength = 0;
         this.recording = false;
         this.sounding = false;
         // Before it takes any sound the node watches the engine's calls for a while: an
@@ -133,7 +159,8 @@ var fretstrummerPage = (function () {
       // before the first sound may all be shorter than the longest to come). Kept less, what
       // is ready runs down as the node takes it.
       keepReady() {
-        const samples = (this.most + 1 + this.settling) * 128;
+        const samples = Math.ceil((this.most + 1 + this.settling) * 128 * this.step) +
+                        (this.converting ? 2 : 0);
         const before = Atomics.exchange(this.counts, 3, samples);
         if (before < samples) {
           Atomics.add(this.counts, 2, 1);
@@ -161,21 +188,53 @@ var fretstrummerPage = (function () {
         this.calls = 0;
         return true;
       }
-      take(length) {
+      // The program's samples straight into the quantum; false when they ran short.
+      copy(length) {
         const quantum = this.quantum;
         const counts = this.counts, read = Atomics.load(counts, 1);
         const taken = Math.min(length, (Atomics.load(counts, 0) - read) | 0);
         for (let i = 0; i < taken; i++) quantum[i] = this.samples[(read + i) & 4095];
         Atomics.store(counts, 1, (read + taken) | 0);
+        quantum.fill(0, taken, length);
+        return taken === length;
+      }
+      // The program's samples converted to the engine's rate, each output sample on the
+      // cubic (Catmull-Rom) through the four program samples around it; false when they ran
+      // short (silence in their place).
+      convert(length) {
+        const quantum = this.quantum, source = this.source, samples = this.samples;
+        const around = this.around, counts = this.counts, written = Atomics.load(counts, 0);
+        let read = Atomics.load(counts, 1), taken = 0, whole = true;
+        for (let i = 0; i < length; i++) {
+          while (this.phase >= 1) {
+            this.phase -= 1;
+            around.copyWithin(0, 1);
+            let next = 0;
+            if (((written - read) | 0) > 0) next = samples[read++ & 4095];
+            else whole = false;
+            around[3] = source[taken++] = next;
+          }
+          const t = this.phase, a = around[0], b = around[1], c = around[2], d = around[3];
+          const value = b + 0.5 * t * (c - a + t * (2 * a - 5 * b + 4 * c - d +
+                                                    t * (3 * (b - c) + d - a)));
+          quantum[i] = Math.max(-32768, Math.min(32767, Math.round(value)));
+          this.phase += this.step;
+        }
+        Atomics.store(counts, 1, read | 0);
+        this.sourceLength = taken;
+        return whole;
+      }
+      take(length) {
+        const whole = this.converting ? this.convert(length) : this.copy(length);
+        const counts = this.counts;
         Atomics.add(counts, 2, 1);
         Atomics.notify(counts, 2);
-        quantum.fill(0, taken, length);
         // Short (the sound came late): a quantum more is kept ready, at most once a while.
         // On time for 300 calls (about two seconds): a quantum of the start's margin less.
         const calls = ++this.calls;
-        if (taken < length ? calls > 50 : this.settling && calls >= 300) {
+        if (!whole ? calls > 50 : this.settling && calls >= 300) {
           this.calls = 0;
-          if (taken < length) this.most++;
+          if (!whole) this.most++;
           else this.settling--;
           this.keepReady();
         }
@@ -190,7 +249,11 @@ var fretstrummerPage = (function () {
           out[i] = quantum[i] / 32768;
           if (first < 0 && quantum[i] !== 0) first = i;
         }
-        if (this.recording) this.port.postMessage({ played: quantum.slice(0, length) });
+        if (this.recording && !this.converting)
+          this.port.postMessage({ played: quantum.slice(0, length) });
+        else if (this.recording && !this.watching)
+          this.port.postMessage({ played: this.source.slice(0, this.sourceLength),
+                                  sent: quantum.slice(0, length) });
         if ((first >= 0) !== this.sounding) {
           this.sounding = first >= 0;
           this.port.postMessage({ sounding: first });
@@ -212,12 +275,15 @@ var fretstrummerPage = (function () {
   function playByWorklet(made) {
     node = new AudioWorkletNode(made, "fretstrummer-sound", {
       numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [1],
-      processorOptions: { memory: HEAP16.buffer, at: Module._webAudioShared() },
+      processorOptions: { memory: HEAP16.buffer, at: Module._webAudioShared(), rate: audioRate },
     });
     const own = node;
     node.port.onmessage = (event) => {
       if (node !== own) return;
-      if (event.data.played) recording && keep(event.data.played);
+      if (event.data.played) {
+        if (recording) played.keep(event.data.played);
+        if (recording && event.data.sent) sent.keep(event.data.sent);
+      }
       else heard(event.data.sounding, 0);
     };
     node.port.postMessage({ recording });
@@ -354,11 +420,13 @@ var fretstrummerPage = (function () {
       }
       context.putImageData(image, left + x, top + y);
     },
-    // The program's rate, and how many samples the node takes at a time.
-    openAudio(rate, samples) {
+    // The program's rate, how many samples the node takes at a time, and whether the program
+    // asked for small buffers (its low-latency mode).
+    openAudio(rate, samples, small) {
       if (typeof AudioContext === "undefined") return 0;
       audioRate = rate;
       nodeSamples = samples;
+      smallBuffers = !!small;
       return 1;
     },
     closeAudio() {
@@ -442,17 +510,19 @@ var fretstrummerPage = (function () {
       document.body.classList.add("ended");
     },
     exitCode: null,
-    // For the tests: whether the instrument is up, the sound's state, what it played, what the
-    // canvas shows.
+    // For the tests: whether the instrument is up, the sound's state, what it played (and what
+    // it sent on, where it converted it), what the canvas shows.
     ready: () => ready,
     audioState: () => (audio ? audio.state : "none"),
     audioNode: () => (!node ? "none" : node.port ? "worklet" : "script"),
     record() {
       recording = true;
-      playedLength = 0;
+      played.clear();
+      sent.clear();
       if (node && node.port) node.port.postMessage({ recording });
     },
-    played: () => hex(new Uint8Array(played.buffer, 0, playedLength * 2)),
+    played: () => played.hex(),
+    sent: () => sent.hex(),
     // The canvas's pixels at (x, y, width, height), blue green red, as the program's are.
     frame(x, y, width, height) {
       const rgba = context.getImageData(x, y, width, height).data;
