@@ -68,9 +68,9 @@ var fretstrummerPage = (function () {
         // an engine that takes no number for a hint gets the category.
         // In the low-latency mode a worklet plays at the engine's own rate and converts the
         // program's sound itself: Chromium's own conversion held the sound about 20 ms longer
-        // on its way to the sound server (a press to the sink, 73 against 53 ms), and a
-        // quantum at its own rate is half as long. An engine that runs at the program's rate
-        // of its own accord (Firefox here) plays the samples as they are.
+        // on its way to the sound server (a press to the sink, 73 against 53 ms). An engine
+        // that runs at the program's rate of its own accord (Firefox here) plays the samples
+        // as they are.
         const rate = smallBuffers && page.hasWorklet() ? undefined : audioRate;
         try {
           made = new AudioContext({ sampleRate: rate, latencyHint: 0 });
@@ -157,7 +157,8 @@ var fretstrummerPage = (function () {
       }
       // Asks the program to keep the longest run ready, and a quantum more (the runs seen
       // before the first sound may all be shorter than the longest to come). Kept less, what
-      // is ready runs down as the node takes it.
+      // is ready runs down as the node takes it. Converting, the node holds two samples more
+      // than it has sent on (the cubic's last two), so two more are kept.
       keepReady() {
         const samples = Math.ceil((this.most + 1 + this.settling) * 128 * this.step) +
                         (this.converting ? 2 : 0);
