@@ -80,15 +80,25 @@ TEST(PlatformWaveOpen, AsksASoundServerForTheDeviceBufferAndAMargin) {
 }
 
 // The ring hands a block back at the device's next call, once it has played; for a device that
-// calls in bursts, as soon as its last byte is taken. Each call plays the blocks' bytes in turn,
-// and what is queued and not yet taken is counted.
-TEST(WaveRing, HandsABlockBackAtTheNextCallOrAtOnceForABurstingDevice) {
+// calls in bursts, as soon as its last byte is taken; for a device that holds the blocks it has
+// copied, when it releases them, as many as it asks for, counting those still on their way back
+// to the queue. Each call plays the blocks' bytes in turn, and what is queued and not yet taken
+// is counted.
+TEST(WaveRing, HandsABlockBackAtTheNextCallAtOnceOrWhenTheDeviceReleasesIt) {
     uint8_t bytes[3][4] = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}};
     WaveBlock blocks[3]{};
-    for (bool atOnce : {false, true}) {
-        SCOPED_TRACE(atOnce ? "at once" : "at the next call");
+    auto done = [&blocks] {
+        std::string flags;
+        for (const WaveBlock& block : blocks)
+            flags += block.flags.load() & WaveBlockDone ? 'D' : '-';
+        return flags;
+    };
+    // What is handed back after each of three calls, by way of handing back.
+    for (std::string way : {"next call:---,D-D,DDD", "at once:D--,DDD,DDD", "held:---,---,---"}) {
+        SCOPED_TRACE(way);
         ringReset();
-        if (atOnce) ringHandBackAtOnce();
+        if (way.starts_with("at once")) ringHandBackAtOnce();
+        if (way.starts_with("held")) ringHoldTaken();
         for (int i = 0; i < 3; i++) {
             blocks[i].buffer = bytes[i];
             blocks[i].bufferLength = 4;
@@ -96,25 +106,30 @@ TEST(WaveRing, HandsABlockBackAtTheNextCallOrAtOnceForABurstingDevice) {
             ASSERT_EQ(platformWavePrepare(1, &blocks[i], sizeof(WaveBlock)), 0);
             ASSERT_EQ(platformWaveQueue(1, &blocks[i], sizeof(WaveBlock)), 0);
         }
-        auto done = [&blocks] {
-            std::string flags;
-            for (const WaveBlock& block : blocks)
-                flags += block.flags.load() & WaveBlockDone ? 'D' : '-';
-            return flags;
-        };
+        std::string expected = way.substr(way.find(':') + 1);
         uint8_t out[6];
         EXPECT_EQ(ringQueuedBytes(), 12u);
         EXPECT_EQ(ringPlay(out, 6), 0);
         EXPECT_EQ(std::vector<uint8_t>(out, out + 6), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
-        EXPECT_EQ(done(), atOnce ? "D--" : "---");
+        EXPECT_EQ(done(), expected.substr(0, 3));
         EXPECT_EQ(ringQueuedBytes(), 6u); // half the second block, and the third
         EXPECT_EQ(ringPlay(out, 6), 0);
         EXPECT_EQ(std::vector<uint8_t>(out, out + 6), (std::vector<uint8_t>{7, 8, 9, 10, 11, 12}));
         EXPECT_EQ(ringQueuedBytes(), 0u);
-        // The last block, with nothing behind it, comes back at once either way.
-        EXPECT_EQ(done(), atOnce ? "DDD" : "D-D");
+        // The last block, with nothing behind it, comes back at once unless held.
+        EXPECT_EQ(done(), expected.substr(4, 3));
         EXPECT_EQ(ringPlay(out, 2), 1); // run out: silence
-        EXPECT_EQ(done(), "DDD");
+        EXPECT_EQ(done(), expected.substr(8, 3));
+        if (way.starts_with("held")) {
+            ringRelease(4);
+            EXPECT_EQ(done(), "D--");
+            ringRelease(4); // the first is on its way back: enough
+            EXPECT_EQ(done(), "D--");
+            blocks[0].flags.fetch_and(~WaveBlockDone); // the feeder queues it again
+            ASSERT_EQ(platformWaveQueue(1, &blocks[0], sizeof(WaveBlock)), 0);
+            ringRelease(12);
+            EXPECT_EQ(done(), "-DD");
+        }
         ringDrop();
     }
     // A call that finds the blocks run out, where the device lets it wait, waits for the

@@ -18,6 +18,11 @@ static uint32_t headOffset; // bytes of the oldest block already played; callbac
 // the device asks for more. Callback only, and ringDrop's once the device calls back no more.
 static WaveBlock* playing[RingSize];
 static int playingCount;
+// Where the ring holds the blocks it has played (ringHoldTaken): `playing` holds them, oldest
+// first, and `released` the ones ringRelease handed back that may not be queued again yet.
+static bool holding;
+static WaveBlock* released[RingSize];
+static int releasedCount;
 // Wakes the feeder when a block is handed back. The callback takes the lock only to order its
 // notification after the waiter's last look at the flag, so no wake-up is lost.
 static std::mutex handBackLock;
@@ -31,7 +36,9 @@ void ringReset() {
     ringTail.store(0);
     headOffset = 0;
     playingCount = 0;
+    releasedCount = 0;
     atOnce = false;
+    holding = false;
     lateWait = {};
     accepting.store(true);
 }
@@ -86,8 +93,10 @@ static void handBack(WaveBlock* block) {
 }
 
 int ringPlay(uint8_t* stream, int length) {
-    for (int i = 0; i < playingCount; i++) handBack(playing[i]);
-    playingCount = 0;
+    if (!holding) {
+        for (int i = 0; i < playingCount; i++) handBack(playing[i]);
+        playingCount = 0;
+    }
     while (length > 0) {
         uint32_t head = ringHead.load(std::memory_order_relaxed);
         if (head == ringTail.load(std::memory_order_acquire) && !feederCaughtUp(head)) {
@@ -107,13 +116,36 @@ int ringPlay(uint8_t* stream, int length) {
             // in bursts.
             headOffset = 0;
             ringHead.store(head + 1, std::memory_order_release);
-            if (atOnce || head + 1 == ringTail.load(std::memory_order_acquire))
+            if (!holding && (atOnce || head + 1 == ringTail.load(std::memory_order_acquire)))
                 handBack(block);
             else
                 playing[playingCount++] = block;
         }
     }
     return 0;
+}
+
+void ringHoldTaken() {
+    holding = true;
+}
+
+void ringRelease(uint32_t bytes) {
+    // A released block is on its way until the feeder queues it again.
+    uint32_t coming = ringQueuedBytes();
+    int kept = 0;
+    for (int i = 0; i < releasedCount; i++)
+        if (!(released[i]->flags.load(std::memory_order_acquire) & WaveBlockQueued))
+            coming += released[i]->bufferLength, released[kept++] = released[i];
+    releasedCount = kept;
+    int handed = 0;
+    for (; handed < playingCount && coming < bytes; handed++) {
+        WaveBlock* block = playing[handed];
+        coming += block->bufferLength;
+        released[releasedCount++] = block;
+        handBack(block);
+    }
+    std::copy(playing + handed, playing + playingCount, playing);
+    playingCount -= handed;
 }
 
 uint32_t ringQueuedBytes() {

@@ -24,3 +24,12 @@ void ringDrop();
 // taken, rather than at the device's next call: for a device that calls in bursts, two calls
 // back to back, the second before the feeder has had a turn. The callback's own thread only.
 void ringHandBackAtOnce();
+// From now on until the next ringReset, a block whose last byte is taken is held, not handed
+// back, until ringRelease asks for it: for a device that copies its sound ahead in runs, so
+// that the feeder mixes each block just before the copy that takes it rather than a run
+// earlier. The callback's own thread only.
+void ringHoldTaken();
+// Hands back held blocks, oldest first, until what is queued and what is on its way back to
+// the queue (handed back, not yet queued again) come to `bytes`, or none is held. The
+// callback's own thread only.
+void ringRelease(uint32_t bytes);

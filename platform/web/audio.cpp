@@ -64,16 +64,23 @@ static constexpr double RunGapMilliseconds = 2;
 static constexpr double FillMarginMilliseconds = 4;
 
 // The pump copies the blocks into the node's sound as the node makes room there, once the
-// blocks hold what it copies. A block whose last byte is copied goes back to the feeder at once.
+// blocks hold what it copies. By default a block whose last byte is copied goes back to the
+// feeder at once.
 //
 // An engine that renders several quanta back to back takes them all at once, a run every so
 // often: what is copied straight after a run waits for the next. So the pump watches when the
 // runs come and, in the low-latency mode, fills up only shortly before the next is due, keeping
-// no more than a quantum ready meanwhile; the sound the node takes is then as fresh as it can
-// be. A run that comes early finds less, and the node keeps more ready from then on. In the
-// default mode the pump fills up straight after each call.
+// no more than a quantum ready meanwhile. It also holds the blocks it copied: handed back, the
+// feeder would mix them again at once, a run before their sound is due. When it fills it lets
+// go of as many as it is to copy. The sound the node takes is then as fresh as it can be. A run
+// that comes early finds less, and the node keeps more ready from then on. In the default mode
+// the pump fills up straight after each call.
 static void pump() {
-    ringHandBackAtOnce();
+    bool holding = fillLate.load(std::memory_order_relaxed);
+    if (holding)
+        ringHoldTaken();
+    else
+        ringHandBackAtOnce();
     uint32_t written = sound.written.load(std::memory_order_relaxed);
     uint32_t taken = sound.read.load();
     int shortLooks = 0;
@@ -103,6 +110,7 @@ static void pump() {
         if (late) ahead = std::min(ahead, QuantumSamples);
         uint32_t ready = written - read;
         bool room = sound.attached.load(std::memory_order_acquire) && ready + PumpSamples <= ahead;
+        if (room && holding) ringRelease((ahead - ready) / PumpSamples * PumpSamples * 2);
         // With less than a quantum ready and the blocks still short after two looks, the node
         // would run short at its next call anyway: what the blocks hold goes now (the last of
         // them as the program stops).
@@ -137,9 +145,15 @@ static bool worklet() {
     return MAIN_THREAD_EM_ASM_INT({ return fretstrummerPage.hasWorklet() ? 1 : 0; }) != 0;
 }
 
+// In the low-latency mode the pump takes a whole run of the engine's at a fill, and holds the
+// blocks it took until it fills again: as it may take up to four quanta of the program's
+// samples at once, the program keeps that many blocks and more, so that one turn of the feeder
+// mixes a run's sound.
+static constexpr uint32_t PumpRunSamples = 4 * QuantumSamples;
+
 uint32_t platformWaveDeviceBuffer(uint32_t) {
     askedSmall.store(true);
-    return (worklet() ? PumpSamples : ScriptNodeSamples) * 2;
+    return (worklet() ? PumpRunSamples : ScriptNodeSamples) * 2;
 }
 
 int platformWaveOpen(WaveDevice* handle, const PcmFormat* format) {

@@ -228,6 +228,17 @@ var fretstrummerPage = (function () {
       take(length) {
         const whole = this.converting ? this.convert(length) : this.copy(length);
         const counts = this.counts;
+        // The engine's runs as it plays (calls more than a millisecond apart start a new one):
+        // one a quantum longer than the longest seen, which the quantum more kept ready
+        // covered, is kept ready for from then on. A longer one is the engine catching up
+        // after it stalled, and is not.
+        const now = Date.now();
+        if (now - this.last >= 2) {
+          if (this.run === this.most + 1) this.most++, this.keepReady();
+          this.run = 0;
+        }
+        this.run++;
+        this.last = now;
         Atomics.add(counts, 2, 1);
         Atomics.notify(counts, 2);
         // Short (the sound came late): a quantum more is kept ready, at most once a while.
@@ -257,7 +268,7 @@ var fretstrummerPage = (function () {
                                   sent: quantum.slice(0, length) });
         if ((first >= 0) !== this.sounding) {
           this.sounding = first >= 0;
-          this.port.postMessage({ sounding: first });
+          this.port.postMessage({ sounding: first, at: Date.now() });
         }
         return true;
       }
@@ -285,7 +296,7 @@ var fretstrummerPage = (function () {
         if (recording) played.keep(event.data.played);
         if (recording && event.data.sent) sent.keep(event.data.sent);
       }
-      else heard(event.data.sounding, 0);
+      else heard(event.data.sounding, 0, event.data.at - performance.timeOrigin);
     };
     node.port.postMessage({ recording });
     node.connect(made.destination);
@@ -294,10 +305,10 @@ var fretstrummerPage = (function () {
   // When the sound last fell silent, and the bench's probe (bench/measure_web.sh): once armed,
   // the time of the next press, and of the first call of the node after it that carries sound;
   // then how long that sound takes on to the ear, by the engine's own account of its buffers
-  // (`buffered`: seconds the node holds before the engine's own).
+  // (`buffered`: seconds the node holds before the engine's own). `now` is when the call was:
+  // the worklet tells it by the clock, to the millisecond, as its message may come later.
   let quietSince = performance.now(), probe = null;
-  function heard(first, buffered) {
-    const now = performance.now();
+  function heard(first, buffered, now = performance.now()) {
     if (first < 0) {
       if (!quietSince) quietSince = now;
       return;
