@@ -30,7 +30,8 @@ var fretstrummerPage = (function () {
     };
   }
   const played = recorder(), sent = recorder();
-  let recording = false;
+  // Each record() starts a new recording: what the worklet played before it is not kept.
+  let recording = false, recordingNumber = 0;
 
   // The virtual-key code of a key by its place (KeyboardEvent.code), from the program's own
   // key table: every printable key holds a chord whatever the layout prints on it.
@@ -138,7 +139,16 @@ var fretstrummerPage = (function () {
         this.phase = 1;
         this.source = new Int16Array(Math.ceil(128 * this.step) + 2);
         this.sourceLength = 0;
+        // While the page records, what the node took (and, converting, sent on) goes to the
+        // page a batch at a time: a message for each call made garbage on the audio thread,
+        // which the engine must collect there, between calls that are due every few
+        // milliseconds. A new recording drops what has not gone.
         this.recording = false;
+        this.recordingNumber = 0;
+        this.took = new Int16Array(4096);
+        this.tookLength = 0;
+        this.sentOn = new Int16Array(2048);
+        this.sentLength = 0;
         this.sounding = false;
         // Before it takes any sound the node watches the engine's calls for a while: an
         // engine that renders several quanta back to back (Firefox, WebKit) takes them all
@@ -153,7 +163,11 @@ var fretstrummerPage = (function () {
         this.watched = 0;
         this.watching = true;
         this.calls = 0;
-        this.port.onmessage = (event) => (this.recording = event.data.recording);
+        this.port.onmessage = (event) => {
+          this.recording = event.data.recording;
+          this.recordingNumber = event.data.number;
+          this.tookLength = this.sentLength = 0;
+        };
       }
       // Asks the program to keep the longest run ready, and a quantum more (the runs seen
       // before the first sound may all be shorter than the longest to come). Kept less, what
@@ -251,6 +265,19 @@ var fretstrummerPage = (function () {
           this.keepReady();
         }
       }
+      keepRecorded(took, tookLength, sent, sentLength) {
+        if (this.tookLength + tookLength > this.took.length ||
+            this.sentLength + sentLength > this.sentOn.length)
+          this.handOver();
+        for (let i = 0; i < tookLength; i++) this.took[this.tookLength++] = took[i];
+        for (let i = 0; i < sentLength; i++) this.sentOn[this.sentLength++] = sent[i];
+      }
+      handOver() {
+        this.port.postMessage({ number: this.recordingNumber,
+                                played: this.took.slice(0, this.tookLength),
+                                sent: this.converting ? this.sentOn.slice(0, this.sentLength) : null });
+        this.tookLength = this.sentLength = 0;
+      }
       process(inputs, outputs) {
         const out = outputs[0][0], length = Math.min(out.length, 128), quantum = this.quantum;
         if (this.watching) this.watching = !this.watch();
@@ -261,11 +288,9 @@ var fretstrummerPage = (function () {
           out[i] = quantum[i] / 32768;
           if (first < 0 && quantum[i] !== 0) first = i;
         }
-        if (this.recording && !this.converting)
-          this.port.postMessage({ played: quantum.slice(0, length) });
+        if (this.recording && !this.converting) this.keepRecorded(quantum, length, null, 0);
         else if (this.recording && !this.watching)
-          this.port.postMessage({ played: this.source.slice(0, this.sourceLength),
-                                  sent: quantum.slice(0, length) });
+          this.keepRecorded(this.source, this.sourceLength, quantum, length);
         if ((first >= 0) !== this.sounding) {
           this.sounding = first >= 0;
           this.port.postMessage({ sounding: first, at: Date.now() });
@@ -293,12 +318,13 @@ var fretstrummerPage = (function () {
     node.port.onmessage = (event) => {
       if (node !== own) return;
       if (event.data.played) {
-        if (recording) played.keep(event.data.played);
-        if (recording && event.data.sent) sent.keep(event.data.sent);
+        if (!recording || event.data.number !== recordingNumber) return;
+        played.keep(event.data.played);
+        if (event.data.sent) sent.keep(event.data.sent);
       }
       else heard(event.data.sounding, 0, event.data.at - performance.timeOrigin);
     };
-    node.port.postMessage({ recording });
+    node.port.postMessage({ recording, number: recordingNumber });
     node.connect(made.destination);
   }
 
@@ -529,9 +555,10 @@ var fretstrummerPage = (function () {
     audioNode: () => (!node ? "none" : node.port ? "worklet" : "script"),
     record() {
       recording = true;
+      recordingNumber++;
       played.clear();
       sent.clear();
-      if (node && node.port) node.port.postMessage({ recording });
+      if (node && node.port) node.port.postMessage({ recording, number: recordingNumber });
     },
     played: () => played.hex(),
     sent: () => sent.hex(),
