@@ -286,6 +286,7 @@ static std::string strumDeparture(const std::vector<int16_t>& heard, const int* 
     where = 0;
     std::vector<int16_t> expected(heard.size(), 0);
     size_t from = 0, previous = 0, firstOnset = 0;
+    std::string onsets;
     for (int string = 5; string >= 0; string--) {
         const Sample& note = SampleBank[string * FretCount + (frets ? frets[string] : 0)];
         size_t lead = 0;
@@ -305,6 +306,7 @@ static std::string strumDeparture(const std::vector<int16_t>& heard, const int* 
             expected[onset + k] = int16_t(std::clamp(sum, -32768, 32767));
         }
         if (string == 5) firstOnset = onset;
+        onsets += (string == 5 ? "" : ", ") + std::to_string(onset);
         from = previous = onset;
     }
     size_t mismatch = 0;
@@ -317,7 +319,8 @@ static std::string strumDeparture(const std::vector<int16_t>& heard, const int* 
     if (silent != heard.size())
         return "the recording departs from the six notes at " + std::to_string(mismatch) +
                " (heard " + std::to_string(heard[mismatch]) + ", not " +
-               std::to_string(expected[mismatch]) + ")";
+               std::to_string(expected[mismatch]) + "; notes found at " + onsets + " of " +
+               std::to_string(heard.size()) + " samples)";
     if (mismatch < heard.size() && (mismatch - firstOnset) % blockSamples != 0)
         return "the sound stops within a block, at " + std::to_string(mismatch);
     return "";
