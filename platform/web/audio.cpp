@@ -70,11 +70,11 @@ static constexpr double FillMarginMilliseconds = 4;
 // An engine that renders several quanta back to back takes them all at once, a run every so
 // often: what is copied straight after a run waits for the next. So the pump watches when the
 // runs come and, in the low-latency mode, fills up only shortly before the next is due, keeping
-// no more than a quantum ready meanwhile. It also holds the blocks it copied: handed back, the
-// feeder would mix them again at once, a run before their sound is due. When it fills it lets
-// go of as many as it is to copy. The sound the node takes is then as fresh as it can be. A run
-// that comes early finds less, and the node keeps more ready from then on. In the default mode
-// the pump fills up straight after each call.
+// no more than a quantum ready meanwhile (after a run that came late, at once). It also holds
+// the blocks it copied: handed back, the feeder would mix them again at once, a run before their
+// sound is due. When it fills it lets go of as many as it is to copy. The sound the node takes
+// is then as fresh as it can be. A run that comes early finds less, and the node keeps more
+// ready from then on. In the default mode the pump fills up straight after each call.
 static void pump() {
     bool holding = fillLate.load(std::memory_order_relaxed);
     if (holding)
@@ -85,6 +85,7 @@ static void pump() {
     uint32_t taken = sound.read.load();
     int shortLooks = 0;
     double runStart = 0, lastCall = 0, period = 0;
+    bool catchingUp = false;
     while (pumping.load(std::memory_order_acquire)) {
         double now = emscripten_get_now();
         uint32_t seen = sound.wake.load(std::memory_order_acquire);
@@ -93,11 +94,17 @@ static void pump() {
         uint32_t read = sound.read.load(std::memory_order_acquire);
         if (read != taken) {
             taken = read;
+            // A run that comes late is the engine catching up after it stalled: it takes
+            // another soon, sooner than the runs' period (calls that come sooner than half of it
+            // are no run of their own). Until a run comes on time the pump fills up at once.
             if (now - lastCall > RunGapMilliseconds) {
                 double since = now - runStart;
-                if (runStart > 0 && since < 200)
-                    period = period > 0 ? period + (since - period) / 8 : since;
-                runStart = now;
+                catchingUp = period > 0 && (since < period / 2 || since > period * 5 / 4);
+                if (since >= period / 2) {
+                    if (runStart > 0 && since < 200)
+                        period = period > 0 ? period + (since - period) / 8 : since;
+                    runStart = now;
+                }
             }
             lastCall = now;
         }
@@ -106,7 +113,7 @@ static void pump() {
         uint32_t ahead = sound.ahead.load(std::memory_order_relaxed);
         bool late = fillLate.load(std::memory_order_relaxed);
         ahead = std::min(late ? ahead : std::max(ahead, DefaultAhead), SharedSamples - PumpSamples);
-        late = late && period > 0 && now < fillAt;
+        late = late && period > 0 && now < fillAt && !catchingUp;
         if (late) ahead = std::min(ahead, QuantumSamples);
         uint32_t ready = written - read;
         bool room = sound.attached.load(std::memory_order_acquire) && ready + PumpSamples <= ahead;
