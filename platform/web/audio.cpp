@@ -57,6 +57,11 @@ static std::atomic<bool> askedSmall, fillLate;
 // one of its blocks. Less, and a machine busy with other work (a browser compiling the program
 // as it starts) now and then left the node without sound.
 static constexpr uint32_t DefaultAhead = 512;
+// What the low-latency mode, which fills up only shortly before each run, keeps ready beyond
+// what the node asks for (5.8 ms of sound): an engine on time for most of a minute now and then
+// renders a run twice its length (Chromium), or two runs close together, while the program's
+// threads, sharing the cores with the browser's, answer late.
+static constexpr uint32_t LowLatencyReserve = 128;
 // Calls of the node further apart than this start a new run; the pump fills up this long (or
 // half the runs' period, if longer) before the next run is due: less, and a busy machine's
 // feeder, mixing what the pump asks for block by block, now and then had it ready too late.
@@ -112,7 +117,8 @@ static void pump() {
         double fillAt = runStart + period - std::max(FillMarginMilliseconds, period / 2);
         uint32_t ahead = sound.ahead.load(std::memory_order_relaxed);
         bool late = fillLate.load(std::memory_order_relaxed);
-        ahead = std::min(late ? ahead : std::max(ahead, DefaultAhead), SharedSamples - PumpSamples);
+        ahead = std::min(late ? ahead + LowLatencyReserve : std::max(ahead, DefaultAhead),
+                         SharedSamples - PumpSamples);
         late = late && period > 0 && now < fillAt && !catchingUp;
         if (late) ahead = std::min(ahead, QuantumSamples);
         uint32_t ready = written - read;

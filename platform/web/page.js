@@ -135,7 +135,6 @@ var fretstrummerPage = (function () {
         // it records.
         this.step = shared.rate / sampleRate;
         this.converting = this.step !== 1;
-        this.reserve = shared.reserve;
         this.around = new Float64Array(4);
         this.phase = 1;
         this.source = new Int16Array(Math.ceil(128 * this.step) + 2);
@@ -173,14 +172,10 @@ var fretstrummerPage = (function () {
       // Asks the program to keep the longest run ready, and a quantum more (the runs seen
       // before the first sound may all be shorter than the longest to come). Kept less, what
       // is ready runs down as the node takes it. Converting, the node holds two samples more
-      // than it has sent on (the cubic's last two), so two more are kept. In the low-latency
-      // mode, whose pump fills up only shortly before each run, 128 of the program's samples
-      // (5.8 ms) more for good: an engine on time for most of a minute now and then renders a
-      // run twice its length (Chromium), or two runs close together, while the program's
-      // threads, sharing the cores with the browser's, answer late.
+      // than it has sent on (the cubic's last two), so two more are kept.
       keepReady() {
         const samples = Math.ceil((this.most + 1 + this.settling) * 128 * this.step) +
-                        (this.converting ? 2 : 0) + this.reserve;
+                        (this.converting ? 2 : 0);
         const before = Atomics.exchange(this.counts, 3, samples);
         if (before < samples) {
           Atomics.add(this.counts, 2, 1);
@@ -317,8 +312,7 @@ var fretstrummerPage = (function () {
   function playByWorklet(made) {
     node = new AudioWorkletNode(made, "fretstrummer-sound", {
       numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [1],
-      processorOptions: { memory: HEAP16.buffer, at: Module._webAudioShared(), rate: audioRate,
-                          reserve: smallBuffers ? 128 : 0 },
+      processorOptions: { memory: HEAP16.buffer, at: Module._webAudioShared(), rate: audioRate },
     });
     const own = node;
     node.port.onmessage = (event) => {
