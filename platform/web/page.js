@@ -239,20 +239,23 @@ var fretstrummerPage = (function () {
         this.sourceLength = taken;
         return whole;
       }
-      take(length) {
+      take(length, counted) {
         const whole = this.converting ? this.convert(length) : this.copy(length);
         const counts = this.counts;
         // The engine's runs as it plays (calls more than a millisecond apart start a new one):
         // one a quantum longer than the longest seen, which the quantum more kept ready
         // covered, is kept ready for from then on. A longer one is the engine catching up
-        // after it stalled, and is not.
-        const now = Date.now();
-        if (now - this.last >= 2) {
-          if (this.run === this.most + 1) this.most++, this.keepReady();
-          this.run = 0;
+        // after it stalled, and is not. The call that ended the watch is counted in its run
+        // already: counted again, it made the run it was in a quantum longer than it was.
+        if (!counted) {
+          const now = Date.now();
+          if (now - this.last >= 2) {
+            if (this.run === this.most + 1) this.most++, this.keepReady();
+            this.run = 0;
+          }
+          this.run++;
+          this.last = now;
         }
-        this.run++;
-        this.last = now;
         Atomics.add(counts, 2, 1);
         Atomics.notify(counts, 2);
         // Short (the sound came late): a quantum more is kept ready, at most once a while.
@@ -280,9 +283,10 @@ var fretstrummerPage = (function () {
       }
       process(inputs, outputs) {
         const out = outputs[0][0], length = Math.min(out.length, 128), quantum = this.quantum;
-        if (this.watching) this.watching = !this.watch();
+        const watched = this.watching && this.watch();
+        if (watched) this.watching = false;
         if (this.watching) quantum.fill(0);
-        else this.take(length);
+        else this.take(length, watched);
         let first = -1;
         for (let i = 0; i < length; i++) {
           out[i] = quantum[i] / 32768;
