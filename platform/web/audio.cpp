@@ -74,12 +74,13 @@ static constexpr double FillMarginMilliseconds = 4;
 //
 // An engine that renders several quanta back to back takes them all at once, a run every so
 // often: what is copied straight after a run waits for the next. So the pump watches when the
-// runs come and, in the low-latency mode, fills up only shortly before the next is due, keeping
-// no more than a quantum ready meanwhile (after a run that came late, at once). It also holds
-// the blocks it copied: handed back, the feeder would mix them again at once, a run before their
-// sound is due. When it fills it lets go of as many as it is to copy. The sound the node takes
-// is then as fresh as it can be. A run that comes early finds less, and the node keeps more
-// ready from then on. In the default mode the pump fills up straight after each call.
+// runs come and, in the low-latency mode, fills up only shortly before the next is due (after a
+// run that came late, at once). Meanwhile it keeps ready what a run like the last one leaves, a
+// quantum at the least: a run that takes more, as one twice as long does, has it fill up again
+// while the run lasts. It also holds the blocks it copied: handed back, the feeder would mix
+// them again at once, a run before their sound is due. When it fills it lets go of as many as it
+// is to copy. The sound the node takes is then as fresh as it can be. A run that comes early
+// finds less, and the node keeps more ready from then on. In the default mode the pump fills up straight after each call.
 static void pump() {
     bool holding = fillLate.load(std::memory_order_relaxed);
     if (holding)
@@ -91,6 +92,7 @@ static void pump() {
     int shortLooks = 0;
     double runStart = 0, lastCall = 0, period = 0;
     bool catchingUp = false;
+    uint32_t runFrom = taken, runTook = 0; // where the last run began to take, and how much it took
     while (pumping.load(std::memory_order_acquire)) {
         double now = emscripten_get_now();
         uint32_t seen = sound.wake.load(std::memory_order_acquire);
@@ -98,6 +100,7 @@ static void pump() {
         // for more to be kept ready, which is no call.
         uint32_t read = sound.read.load(std::memory_order_acquire);
         if (read != taken) {
+            uint32_t before = taken;
             taken = read;
             // A run that comes late is the engine catching up after it stalled: it takes
             // another soon, sooner than the runs' period (calls that come sooner than half of it
@@ -109,18 +112,21 @@ static void pump() {
                     if (runStart > 0 && since < 200)
                         period = period > 0 ? period + (since - period) / 8 : since;
                     runStart = now;
+                    runTook = before - runFrom;
+                    runFrom = before;
                 }
             }
             lastCall = now;
         }
-        // Until shortly before the next run, a quantum ready is enough.
+        // Until shortly before the next run, what a run like the last leaves is enough.
         double fillAt = runStart + period - std::max(FillMarginMilliseconds, period / 2);
         uint32_t ahead = sound.ahead.load(std::memory_order_relaxed);
         bool late = fillLate.load(std::memory_order_relaxed);
         ahead = std::min(late ? ahead + LowLatencyReserve : std::max(ahead, DefaultAhead),
                          SharedSamples - PumpSamples);
         late = late && period > 0 && now < fillAt && !catchingUp;
-        if (late) ahead = std::min(ahead, QuantumSamples);
+        if (late)
+            ahead = std::min(ahead, std::max(QuantumSamples, ahead - std::min(ahead, runTook)));
         uint32_t ready = written - read;
         bool room = sound.attached.load(std::memory_order_acquire) && ready + PumpSamples <= ahead;
         if (room && holding) ringRelease((ahead - ready) / PumpSamples * PumpSamples * 2);
