@@ -80,7 +80,8 @@ static constexpr double FillMarginMilliseconds = 4;
 // while the run lasts. It also holds the blocks it copied: handed back, the feeder would mix
 // them again at once, a run before their sound is due. When it fills it lets go of as many as it
 // is to copy. The sound the node takes is then as fresh as it can be. A run that comes early
-// finds less, and the node keeps more ready from then on. In the default mode the pump fills up straight after each call.
+// finds less, and the node keeps more ready from then on. In the default mode the pump fills up
+// straight after each call.
 static void pump() {
     bool holding = fillLate.load(std::memory_order_relaxed);
     if (holding)
